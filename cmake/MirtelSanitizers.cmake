@@ -1,0 +1,10 @@
+# AddressSanitizer and UndefinedBehaviorSanitizer for the native build. Applied to every target
+# (GoogleTest included) so that instrumented and plain code never mix in one binary.
+if(MIRTEL_SANITIZERS)
+    if(WIN32)
+        message(FATAL_ERROR "The sanitizers are for the native build only")
+    endif()
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,65 @@
+# Shared by the scripts: the source root, and a private display and Wine prefix for the Windows
+# build. Source it; it defines functions only.
+
+repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+wine_prefix="$repo_root/build/windows/wineprefix"
+started_xvfb_pid=""
+
+# Starts a private Xvfb when no display is given.
+start_display() {
+    if [[ -n ${DISPLAY:-} ]]; then
+        return
+    fi
+    local display_file
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    started_xvfb_pid=$!
+    for _ in $(seq 100); do
+        [[ -s $display_file ]] && break
+        sleep 0.1
+    done
+    if [[ ! -s $display_file ]]; then
+        echo "Xvfb did not start" >&2
+        rm -f "$display_file"
+        return 1
+    fi
+    export DISPLAY=":$(head -n 1 "$display_file")"
+    rm -f "$display_file"
+}
+
+# A Wine prefix inside the build tree, made on first use. Programs run inside one virtual
+# desktop: without a window manager, Wine would otherwise wait seconds for every closed window.
+prepare_wine() {
+    export WINEPREFIX="$wine_prefix"
+    export WINEARCH=win64
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+        echo "Creating the Wine prefix $WINEPREFIX" >&2
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+            >/dev/null 2>&1
+        wineserver -w
+    fi
+}
+
+# Stops what start_display and prepare_wine started.
+stop_services() {
+    if [[ -n ${WINEPREFIX:-} ]]; then
+        wineserver -k >/dev/null 2>&1 || true
+    fi
+    if [[ -n $started_xvfb_pid ]]; then
+        kill "$started_xvfb_pid" 2>/dev/null || true
+        wait "$started_xvfb_pid" 2>/dev/null || true
+        started_xvfb_pid=""
+    fi
+}
+
+# Source files the formatter checks.
+formatted_sources() {
+    (cd "$repo_root" && git ls-files --cached --others --exclude-standard -- \
+        'app/*' 'image/*' 'tags/*' 'ui/*' 'cli/*' 'tests/*' 'fuzz/*' 'bench/*' |
+        grep -E '\.(cpp|h)$' || true)
+}
