@@ -1,0 +1,2 @@
+list(APPEND MIRTEL_CORE_TEST_SOURCES
+    image/text_conversion_test.cpp)
