@@ -47,6 +47,7 @@ inline constexpr std::uint32_t error_file_too_large = 223;
 inline constexpr std::uint32_t error_directory = 267;
 inline constexpr std::uint32_t error_no_unicode_translation = 1113;
 inline constexpr std::uint32_t error_io_device = 1117;
+inline constexpr std::uint32_t error_unsupported_type = 1630;
 inline constexpr std::uint32_t error_resource_type_not_found = 1813;
 inline constexpr std::uint32_t error_cant_resolve_filename = 1921;
 } // namespace win32

@@ -60,6 +60,7 @@ constexpr std::array messages{
                   "Pro znak v textu neexistuje převod do cílové znakové sady.\r\n"},
     message_entry{w32(win32::error_io_device),
                   "Požadavek nelze provést kvůli chybě vstupu a výstupu zařízení.\r\n"},
+    message_entry{w32(win32::error_unsupported_type), "Tento typ dat není podporován.\r\n"},
     message_entry{w32(win32::error_resource_type_not_found),
                   "Zadaný typ prostředku nebyl v souboru obrazu nalezen.\r\n"},
     message_entry{w32(win32::error_cant_resolve_filename), "Název souboru nelze přeložit.\r\n"},

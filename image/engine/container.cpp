@@ -1,0 +1,13 @@
+#include "image/engine/container.h"
+
+#include "app/hresult.h"
+#include "app/last_error.h"
+
+namespace kestrov::imaging {
+
+status unreadable_structure() {
+    set_last_error(win32::error_invalid_data);
+    return status::generic_error;
+}
+
+} // namespace kestrov::imaging

@@ -1,0 +1,53 @@
+// What reading a container yields, and the reader every container format provides.
+#pragma once
+
+#include "image/engine/byte_source.h"
+#include "image/engine/image_format.h"
+#include "image/engine/property.h"
+#include "image/engine/status.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrov::imaging {
+
+// The structure a later save of the same container needs (segment or chunk positions, the TIFF
+// directories). Each container derives its own.
+class container_layout {
+public:
+    container_layout() = default;
+    container_layout(const container_layout&) = delete;
+    container_layout& operator=(const container_layout&) = delete;
+    virtual ~container_layout() = default;
+};
+
+struct decoded_metadata {
+    image_format format = image_format::unknown;
+    // The items as the engine exposes them: unique ids in the flat id space, values
+    // little-endian, in the order they were read.
+    property_list properties;
+    // What was skipped while reading damaged metadata: one short English sentence each.
+    std::vector<std::string> warnings;
+    std::unique_ptr<container_layout> layout;
+};
+
+// Every container reader: reads the structure and metadata of `source` (the whole file) into
+// `out`. Damaged metadata is read as far as it goes, with warnings; a structure that cannot be
+// read at all gives a status other than ok (and the thread's last error says why).
+using container_reader = status (*)(byte_source& source, decoded_metadata& out);
+
+status read_jpeg(byte_source& source, decoded_metadata& out);
+status read_tiff(byte_source& source, decoded_metadata& out);
+status read_png(byte_source& source, decoded_metadata& out);
+status read_gif(byte_source& source, decoded_metadata& out);
+// BMP, ICO, EMF and WMF are recognised, hold no items, and are checked only for a readable header.
+status read_bmp(byte_source& source, decoded_metadata& out);
+status read_ico(byte_source& source, decoded_metadata& out);
+status read_emf(byte_source& source, decoded_metadata& out);
+status read_wmf(byte_source& source, decoded_metadata& out);
+
+// Reports a structure that cannot be read: sets the thread's last error to "invalid data".
+status unreadable_structure();
+
+} // namespace kestrov::imaging

@@ -1,0 +1,56 @@
+// The engine's image object: one file's metadata, read on creation and kept in memory, with the
+// file held open until the object is destroyed. Every operation records a failing status as the
+// image's last status, as the platform library's image class does.
+#pragma once
+
+#include "image/engine/byte_source.h"
+#include "image/engine/container.h"
+#include "image/engine/property_item.h"
+#include "image/engine/status.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrov::imaging {
+
+class image {
+public:
+    // Always an object (unless memory runs out); when the file could not be opened or read its
+    // last status says why and it holds no items.
+    static std::unique_ptr<image> from_file(std::wstring_view path);
+    // The same from bytes in memory (tests and the fuzzer).
+    static std::unique_ptr<image> from_bytes(std::vector<std::byte> bytes);
+
+    image(const image&) = delete;
+    image& operator=(const image&) = delete;
+    ~image();
+
+    // Takes the status of the last failing operation and resets it to ok.
+    status last_status();
+
+    // Size of the record plus value of item `id`; 0 and property_not_found when there is none.
+    status property_item_size(std::uint32_t id, std::uint32_t& size);
+    // The record and its value into `buffer` of `size` bytes (at least the item size).
+    status property_item(std::uint32_t id, std::uint32_t size, PropertyItem* buffer);
+    // The ids of all items, in the order they were read.
+    status property_ids(std::vector<std::uint32_t>& ids);
+
+    image_format format() const { return metadata_.format; }
+    const decoded_metadata& metadata() const { return metadata_; }
+    const std::vector<std::string>& warnings() const { return metadata_.warnings; }
+
+private:
+    image() = default;
+    status record(status result);
+    void load(std::unique_ptr<byte_source> source);
+
+    std::unique_ptr<byte_source> source_;
+    std::vector<std::byte> memory_; // backing store of a memory source
+    decoded_metadata metadata_;
+    status last_status_ = status::ok;
+};
+
+} // namespace kestrov::imaging

@@ -1,0 +1,150 @@
+// Which TIFF entries become items, under which ids, and how their values turn little-endian.
+#include "image/engine/tiff_reader.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kestrov::imaging {
+
+namespace {
+
+constexpr std::uint16_t tag_exif_ifd = 0x8769;
+constexpr std::uint16_t tag_gps_ifd = 0x8825;
+constexpr std::uint16_t tag_interop_ifd = 0xA005;
+constexpr std::uint16_t tag_jpeg_interchange_format = 0x0201;
+constexpr std::uint16_t tag_jpeg_interchange_format_length = 0x0202;
+constexpr std::uint32_t id_thumbnail_data = 0x501B;
+
+// Thumbnail (IFD1) fields and the ids the platform's imaging library gives them.
+constexpr std::pair<std::uint16_t, std::uint32_t> thumbnail_ids[] = {
+    {0x0100, 0x5020}, {0x0101, 0x5021}, {0x0102, 0x5022}, {0x0103, 0x5023}, {0x0106, 0x5024},
+    {0x010E, 0x5025}, {0x010F, 0x5026}, {0x0110, 0x5027}, {0x0111, 0x5028}, {0x0112, 0x5029},
+    {0x0115, 0x502A}, {0x0116, 0x502B}, {0x0117, 0x502C}, {0x011A, 0x502D}, {0x011B, 0x502E},
+    {0x011C, 0x502F}, {0x0128, 0x5030}, {0x012D, 0x5031}, {0x0131, 0x5032}, {0x0132, 0x5033},
+    {0x013B, 0x5034}, {0x013E, 0x5035}, {0x013F, 0x5036}, {0x0211, 0x5037}, {0x0212, 0x5038},
+    {0x0213, 0x5039}, {0x0214, 0x503A}, {0x8298, 0x503B},
+};
+
+std::optional<std::uint32_t> exposed_id(tiff_directory kind, std::uint16_t tag) {
+    switch (kind) {
+    case tiff_directory::ifd0:
+        if (tag == tag_exif_ifd || tag == tag_gps_ifd) {
+            return std::nullopt;
+        }
+        return tag;
+    case tiff_directory::exif:
+        if (tag == tag_interop_ifd) {
+            return std::nullopt;
+        }
+        return tag;
+    case tiff_directory::gps:
+        // Only these ids are free for GPS tags in the flat id space.
+        if (tag > 0x001F) {
+            return std::nullopt;
+        }
+        return tag;
+    case tiff_directory::ifd1: {
+        const auto* found = std::find_if(std::begin(thumbnail_ids), std::end(thumbnail_ids),
+                                         [tag](const auto& pair) { return pair.first == tag; });
+        if (found == std::end(thumbnail_ids)) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+    case tiff_directory::interop:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The value with every element turned little-endian (TIFF 6.0 §2: byte order applies to each
+// 16- or 32-bit unit; rationals are two 32-bit units, doubles one 64-bit unit).
+std::vector<std::byte> little_endian_value(const tiff_entry& entry, byte_order order) {
+    std::vector<std::byte> value = entry.value;
+    if (order == byte_order::little) {
+        return value;
+    }
+    std::size_t unit = 0;
+    switch (entry.type) {
+    case 3:
+    case 8:
+        unit = 2;
+        break;
+    case 4:
+    case 5:
+    case 9:
+    case 10:
+    case 11:
+    case 13:
+        unit = 4;
+        break;
+    case 12:
+        unit = 8;
+        break;
+    default:
+        return value;
+    }
+    for (std::size_t i = 0; i + unit <= value.size(); i += unit) {
+        std::reverse(value.begin() + static_cast<std::ptrdiff_t>(i),
+                     value.begin() + static_cast<std::ptrdiff_t>(i + unit));
+    }
+    return value;
+}
+
+std::optional<std::uint32_t> first_long(const tiff_ifd& ifd, std::uint16_t tag, byte_order order) {
+    for (const auto& entry : ifd.entries) {
+        if (entry.tag != tag || !entry.value_read || entry.count < 1) {
+            continue;
+        }
+        if (entry.type == 4 || entry.type == 13) {
+            return load_u32(entry.value.data(), order);
+        }
+        if (entry.type == 3) {
+            return load_u16(entry.value.data(), order);
+        }
+    }
+    return std::nullopt;
+}
+
+// The thumbnail's JPEG bytes, which JPEGInterchangeFormat points at (Exif 2.3 §4.6.6).
+void expose_thumbnail(const tiff_ifd& ifd1, byte_order order, byte_source& block,
+                      property_list& out, std::vector<std::string>& warnings) {
+    const auto offset = first_long(ifd1, tag_jpeg_interchange_format, order);
+    const auto length = first_long(ifd1, tag_jpeg_interchange_format_length, order);
+    if (!offset || !length) {
+        return;
+    }
+    auto bytes = block.read_bytes(*offset, *length);
+    if (!bytes) {
+        warnings.emplace_back("The thumbnail lies outside the TIFF data");
+        return;
+    }
+    out.add_if_new(property{id_thumbnail_data, 1, std::move(*bytes)});
+}
+
+} // namespace
+
+void expose_tiff_items(const tiff_structure& structure, byte_source& block, property_list& out,
+                       std::vector<std::string>& warnings) {
+    for (const auto kind :
+         {tiff_directory::ifd0, tiff_directory::exif, tiff_directory::gps, tiff_directory::ifd1}) {
+        const tiff_ifd* ifd = structure.find(kind);
+        if (ifd == nullptr) {
+            continue;
+        }
+        for (const auto& entry : ifd->entries) {
+            const auto id = exposed_id(kind, entry.tag);
+            if (!id || !entry.value_read) {
+                continue;
+            }
+            // A tag number that occurs again (in the same or another directory) keeps its first
+            // value; the later one stays in the file untouched.
+            out.add_if_new(property{*id, entry.type, little_endian_value(entry, structure.order)});
+        }
+        if (kind == tiff_directory::ifd1) {
+            expose_thumbnail(*ifd, structure.order, block, out, warnings);
+        }
+    }
+}
+
+} // namespace kestrov::imaging

@@ -1,0 +1,247 @@
+#include "image/engine/tiff_reader.h"
+
+#include <algorithm>
+#include <set>
+
+namespace kestrov::imaging {
+
+namespace {
+
+// Real directories hold a few hundred entries at most; a larger count is a damaged one.
+constexpr std::uint16_t max_entries_per_ifd = 1000;
+// A single value larger than this is not metadata this program shows or edits.
+constexpr std::uint64_t max_value_size = 64ULL << 20;
+
+constexpr std::uint16_t tag_exif_ifd = 0x8769;
+constexpr std::uint16_t tag_gps_ifd = 0x8825;
+constexpr std::uint16_t tag_interop_ifd = 0xA005;
+
+std::string hex_tag(std::uint16_t tag) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text = "0x";
+    for (int shift = 12; shift >= 0; shift -= 4) {
+        text.push_back(digits[(tag >> shift) & 0xF]);
+    }
+    return text;
+}
+
+const char* directory_name(tiff_directory kind) {
+    switch (kind) {
+    case tiff_directory::ifd0:
+        return "IFD0";
+    case tiff_directory::exif:
+        return "Exif IFD";
+    case tiff_directory::gps:
+        return "GPS IFD";
+    case tiff_directory::interop:
+        return "Interoperability IFD";
+    case tiff_directory::ifd1:
+        return "IFD1";
+    }
+    return "IFD";
+}
+
+class structure_reader {
+public:
+    structure_reader(byte_source& block, tiff_structure& out, std::vector<std::string>& warnings)
+        : block_(block), out_(out), warnings_(warnings) {}
+
+    void read_directory(std::uint32_t offset, tiff_directory kind);
+
+private:
+    void warn(std::string text) { warnings_.push_back(std::move(text)); }
+    void read_value(tiff_entry& entry, tiff_directory kind);
+    std::uint32_t pointer_value(const tiff_entry& entry) const;
+
+    byte_source& block_;
+    tiff_structure& out_;
+    std::vector<std::string>& warnings_;
+    std::set<std::uint32_t> visited_;
+};
+
+std::uint32_t structure_reader::pointer_value(const tiff_entry& entry) const {
+    return load_u32(entry.field.data(), out_.order);
+}
+
+void structure_reader::read_value(tiff_entry& entry, tiff_directory kind) {
+    const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
+    if (tiff_type_size(entry.type) == 0) {
+        warn("Tag " + hex_tag(entry.tag) + " in " + directory_name(kind) + " has an unknown type");
+        return;
+    }
+    if (size <= 4) {
+        entry.value.assign(entry.field.begin(), entry.field.begin() + static_cast<long>(size));
+        entry.value_read = true;
+        return;
+    }
+    const std::uint32_t offset = load_u32(entry.field.data(), out_.order);
+    if (size > max_value_size) {
+        warn("Tag " + hex_tag(entry.tag) + " in " + directory_name(kind) + " is too large to read");
+        return;
+    }
+    auto bytes = block_.read_bytes(offset, size);
+    if (!bytes) {
+        warn("The value of tag " + hex_tag(entry.tag) + " in " + directory_name(kind) +
+             " lies outside the TIFF data");
+        return;
+    }
+    entry.value = std::move(*bytes);
+    entry.value_read = true;
+}
+
+void structure_reader::read_directory(std::uint32_t offset, tiff_directory kind) {
+    if (out_.find(kind) != nullptr) {
+        return;
+    }
+    if (!visited_.insert(offset).second) {
+        warn(std::string(directory_name(kind)) + " points at a directory already read");
+        return;
+    }
+    std::byte count_bytes[2];
+    if (!block_.read(offset, count_bytes)) {
+        warn(std::string(directory_name(kind)) + " lies outside the TIFF data");
+        return;
+    }
+    const std::uint16_t count = load_u16(count_bytes, out_.order);
+    if (count > max_entries_per_ifd) {
+        warn(std::string(directory_name(kind)) + " claims an impossible number of entries");
+        return;
+    }
+    tiff_ifd ifd;
+    ifd.kind = kind;
+    ifd.offset = offset;
+    // Entries cut off by the end of the data are dropped; the ones before them still count.
+    auto entries = block_.read_bytes(std::uint64_t{offset} + 2, std::uint64_t{count} * 12 + 4);
+    std::uint16_t readable = count;
+    if (!entries) {
+        const std::uint64_t available =
+            block_.size() > std::uint64_t{offset} + 2 ? block_.size() - offset - 2 : 0;
+        readable = static_cast<std::uint16_t>(std::min<std::uint64_t>(count, available / 12));
+        entries = block_.read_bytes(std::uint64_t{offset} + 2, std::uint64_t{readable} * 12);
+        warn(std::string(directory_name(kind)) + " is cut short");
+        if (!entries) {
+            return;
+        }
+    }
+    byte_reader reader(*entries, out_.order);
+    for (std::uint16_t i = 0; i < readable; ++i) {
+        tiff_entry entry;
+        entry.tag = reader.u16();
+        entry.type = reader.u16();
+        entry.count = reader.u32();
+        const auto field = reader.bytes(4);
+        std::copy(field.begin(), field.end(), entry.field.begin());
+        read_value(entry, kind);
+        ifd.entries.push_back(std::move(entry));
+    }
+    ifd.next_offset = readable == count ? reader.u32() : 0;
+    out_.ifds.push_back(std::move(ifd));
+
+    // Follow the pointers after the directory is stored, so a loop back to it is caught above.
+    const tiff_ifd& stored = out_.ifds.back();
+    std::vector<std::pair<std::uint32_t, tiff_directory>> children;
+    for (const auto& entry : stored.entries) {
+        const bool is_pointer = (entry.type == 4 || entry.type == 13) && entry.count >= 1;
+        if (kind == tiff_directory::ifd0 && is_pointer && entry.tag == tag_exif_ifd) {
+            children.emplace_back(pointer_value(entry), tiff_directory::exif);
+        } else if (kind == tiff_directory::ifd0 && is_pointer && entry.tag == tag_gps_ifd) {
+            children.emplace_back(pointer_value(entry), tiff_directory::gps);
+        } else if (kind == tiff_directory::exif && is_pointer && entry.tag == tag_interop_ifd) {
+            children.emplace_back(pointer_value(entry), tiff_directory::interop);
+        }
+    }
+    for (const auto& [child_offset, child_kind] : children) {
+        read_directory(child_offset, child_kind);
+    }
+}
+
+} // namespace
+
+const tiff_ifd* tiff_structure::find(tiff_directory kind) const {
+    const auto found = std::find_if(ifds.begin(), ifds.end(),
+                                    [kind](const tiff_ifd& ifd) { return ifd.kind == kind; });
+    return found == ifds.end() ? nullptr : &*found;
+}
+
+std::uint32_t tiff_type_size(std::uint16_t type) {
+    switch (type) {
+    case 1: // BYTE
+    case 2: // ASCII
+    case 6: // SBYTE
+    case 7: // UNDEFINED
+        return 1;
+    case 3: // SHORT
+    case 8: // SSHORT
+        return 2;
+    case 4:  // LONG
+    case 9:  // SLONG
+    case 11: // FLOAT
+    case 13: // IFD
+        return 4;
+    case 5:  // RATIONAL
+    case 10: // SRATIONAL
+    case 12: // DOUBLE
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_structure& out,
+                           std::vector<std::string>& warnings) {
+    std::byte header[8];
+    if (!block.read(0, header)) {
+        return unreadable_structure();
+    }
+    const auto b0 = std::to_integer<char>(header[0]);
+    const auto b1 = std::to_integer<char>(header[1]);
+    if (b0 == 'I' && b1 == 'I') {
+        out.order = byte_order::little;
+    } else if (b0 == 'M' && b1 == 'M') {
+        out.order = byte_order::big;
+    } else {
+        return unreadable_structure();
+    }
+    if (load_u16(header + 2, out.order) != 42) {
+        return unreadable_structure();
+    }
+    out.block_size = block.size();
+    out.ifd0_offset = load_u32(header + 4, out.order);
+    out.ifds.clear();
+
+    structure_reader reader(block, out, warnings);
+    reader.read_directory(out.ifd0_offset, tiff_directory::ifd0);
+    const tiff_ifd* ifd0 = out.find(tiff_directory::ifd0);
+    if (ifd0 == nullptr) {
+        return unreadable_structure();
+    }
+    if (with_thumbnail_ifd && ifd0->next_offset != 0) {
+        reader.read_directory(ifd0->next_offset, tiff_directory::ifd1);
+    }
+    return status::ok;
+}
+
+status read_tiff_block(byte_source& block, decoded_metadata& out, tiff_structure* structure) {
+    tiff_structure local;
+    tiff_structure& target = structure != nullptr ? *structure : local;
+    const status result = read_tiff_structure(block, true, target, out.warnings);
+    if (result != status::ok) {
+        return result;
+    }
+    expose_tiff_items(target, block, out.properties, out.warnings);
+    return status::ok;
+}
+
+status read_tiff(byte_source& source, decoded_metadata& out) {
+    auto layout = std::make_unique<tiff_layout>();
+    const status result = read_tiff_structure(source, false, layout->structure, out.warnings);
+    if (result != status::ok) {
+        return result;
+    }
+    out.format = image_format::tiff;
+    expose_tiff_items(layout->structure, source, out.properties, out.warnings);
+    out.layout = std::move(layout);
+    return status::ok;
+}
+
+} // namespace kestrov::imaging

@@ -1,0 +1,70 @@
+// The TIFF structure: a header and directories of 12-byte entries (TIFF 6.0 §2), as found in TIFF
+// files and, as the Exif block, in JPEG APP1 segments and PNG eXIf chunks (Exif 2.3 §4.5).
+#pragma once
+
+#include "image/engine/byte_reader.h"
+#include "image/engine/container.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrov::imaging {
+
+enum class tiff_directory : std::uint8_t { ifd0, exif, gps, interop, ifd1 };
+
+struct tiff_entry {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;
+    std::uint32_t count = 0;
+    // The entry's last four bytes as stored: the value itself when it fits, else its offset.
+    std::array<std::byte, 4> field{};
+    // The value in the file's byte order; empty when it could not be read (a warning says why).
+    std::vector<std::byte> value;
+    bool value_read = false;
+};
+
+struct tiff_ifd {
+    tiff_directory kind = tiff_directory::ifd0;
+    std::uint32_t offset = 0;
+    std::vector<tiff_entry> entries;
+    std::uint32_t next_offset = 0;
+};
+
+struct tiff_structure {
+    byte_order order = byte_order::little;
+    std::uint64_t block_size = 0;
+    std::uint32_t ifd0_offset = 0;
+    // The directories read, IFD0 first; each kind at most once.
+    std::vector<tiff_ifd> ifds;
+
+    const tiff_ifd* find(tiff_directory kind) const;
+};
+
+// The layout of a TIFF file: its structure; image data and further pages stay where they are.
+class tiff_layout final : public container_layout {
+public:
+    tiff_structure structure;
+};
+
+// Size in bytes of one element of a TIFF field type, 0 for a type this reader does not know.
+std::uint32_t tiff_type_size(std::uint16_t type);
+
+// Reads the header and the directories of a TIFF block: IFD0 with its Exif, GPS and
+// Interoperability directories and, when `with_thumbnail_ifd` is set (an Exif block), IFD1.
+// ok with warnings for damaged directories; unreadable_structure() when the header is not there.
+status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_structure& out,
+                           std::vector<std::string>& warnings);
+
+// Adds the exposed items of a structure: IFD0 and Exif tags by number, GPS tags 0x0000-0x001F,
+// thumbnail fields at 0x5000 and up; pointer tags and the Interoperability directory stay hidden.
+void expose_tiff_items(const tiff_structure& structure, byte_source& block, property_list& out,
+                       std::vector<std::string>& warnings);
+
+// An Exif block: reads its structure (into `structure` when given) and adds its items and warnings
+// to `out`.
+status read_tiff_block(byte_source& block, decoded_metadata& out,
+                       tiff_structure* structure = nullptr);
+
+} // namespace kestrov::imaging

@@ -1,0 +1,97 @@
+#include "image/bitmap_plus.h"
+
+#include "app/system_message.h"
+#include "image/engine/tiff_builder.h"
+#include "image/gdiplus_exception.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace kestrov::gdi {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace imaging::testing;
+
+class BitmapPlusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() /
+            ("mirtel-bitmap-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::wstring write(const std::string& name, const std::vector<std::byte>& bytes) {
+        const auto path = folder_ / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path.wstring();
+    }
+
+    fs::path folder_;
+};
+
+std::vector<std::byte> tiff_with_artist(const std::string& artist) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x013B, artist)};
+    return build_tiff(contents, imaging::byte_order::little);
+}
+
+TEST_F(BitmapPlusTest, LoadKeepsTheImageAndItsPath) {
+    const auto path = write("a.tif", tiff_with_artist("Eva"));
+    bitmap_plus bitmap(path);
+    ASSERT_NE(bitmap.bitmap(), nullptr);
+    EXPECT_EQ(bitmap.file_name(), path);
+    bitmap.release();
+    EXPECT_EQ(bitmap.bitmap(), nullptr);
+    EXPECT_TRUE(bitmap.file_name().empty());
+}
+
+TEST_F(BitmapPlusTest, MissingFileRaisesWithFileNotFoundAndLeavesItEmpty) {
+    bitmap_plus bitmap(write("a.tif", tiff_with_artist("Eva")));
+    try {
+        bitmap.load((folder_ / "missing.jpg").wstring());
+        FAIL() << "no exception";
+    } catch (const gdiplus_exception& error) {
+        EXPECT_EQ(error.status(), imaging::status::file_not_found);
+        EXPECT_EQ(error.code(), e_fail);
+        EXPECT_EQ(std::string(error.what()), system_message(0x80070002));
+    }
+    EXPECT_EQ(bitmap.bitmap(), nullptr);
+    EXPECT_TRUE(bitmap.file_name().empty());
+}
+
+TEST_F(BitmapPlusTest, FileThatIsNoImageRaisesUnknownFormatWhateverItsName) {
+    const auto path = write("photo.jpg", bytes_of("just some text, not a picture"));
+    bitmap_plus bitmap;
+    try {
+        bitmap.load(path);
+        FAIL() << "no exception";
+    } catch (const gdiplus_exception& error) {
+        EXPECT_EQ(error.status(), imaging::status::unknown_image_format);
+    }
+    EXPECT_TRUE(bitmap.file_name().empty());
+}
+
+TEST_F(BitmapPlusTest, AFolderIsNoImage) {
+    bitmap_plus bitmap;
+    EXPECT_THROW(bitmap.load(folder_.wstring()), gdiplus_exception);
+}
+
+TEST(GdiplusException, AllocationAndEncoderCasesCarryTheirTextsAndCodes) {
+    const auto allocation = gdiplus_exception::allocation_failed();
+    EXPECT_STREQ(allocation.what(), "Nepodařilo se vytvořit instanci objektu Gdiplus::Bitmap");
+    EXPECT_EQ(allocation.status(), imaging::status::ok);
+    const auto encoder = gdiplus_exception::no_encoder();
+    EXPECT_EQ(encoder.code(), e_invalidarg);
+    EXPECT_EQ(std::string(encoder.what()), system_message(e_invalidarg));
+}
+
+} // namespace
+} // namespace kestrov::gdi
