@@ -8,3 +8,8 @@ if(MIRTEL_SANITIZERS)
                         -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Coverage instrumentation for libFuzzer on everything the fuzz targets link.
+if(MIRTEL_FUZZERS)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
