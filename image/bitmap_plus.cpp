@@ -1,6 +1,10 @@
 #include "image/bitmap_plus.h"
 
 #include "image/gdiplus_exception.h"
+#include "image/saving.h"
+#include "image/supported_extensions.h"
+
+#include <algorithm>
 
 namespace kestrov::gdi {
 
@@ -29,6 +33,36 @@ void bitmap_plus::load(const std::wstring& path) {
 void bitmap_plus::release() {
     bitmap_.reset();
     file_name_.clear();
+}
+
+void bitmap_plus::save() {
+    pending_save save(*this, true);
+    save.commit();
+}
+
+void bitmap_plus::save_as(const std::wstring& path) {
+    const auto fold = [](wchar_t c) {
+        return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+    };
+    const bool own_file =
+        path.empty() || std::equal(path.begin(), path.end(), file_name_.begin(), file_name_.end(),
+                                   [&fold](wchar_t a, wchar_t b) { return fold(a) == fold(b); });
+    if (own_file) {
+        save();
+    } else {
+        save_to(path);
+    }
+}
+
+void bitmap_plus::save_to(const std::wstring& path) {
+    if (!bitmap_) {
+        throw kestrov_exception(e_pointer);
+    }
+    const auto encoder = find_encoder(extension_of(path));
+    const imaging::status result = bitmap_->save_to_file(path, encoder);
+    if (result != imaging::status::ok) {
+        throw gdiplus_exception(result);
+    }
 }
 
 } // namespace kestrov::gdi

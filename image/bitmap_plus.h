@@ -23,6 +23,15 @@ public:
     // Drops the held image, which closes its file.
     virtual void release();
 
+    // Saves the image over its own file: the new content replaces the file only when it is
+    // complete and on the disk, and the image is loaded again from it.
+    void save();
+    // Saves over the own file when `path` is empty or names it (ignoring case), else to `path`
+    // with save_to, leaving the image bound to its own file.
+    void save_as(const std::wstring& path);
+    // Writes the image to `path` with the encoder its extension chooses.
+    void save_to(const std::wstring& path);
+
     imaging::image* bitmap() const { return bitmap_.get(); }
     const std::wstring& file_name() const { return file_name_; }
 

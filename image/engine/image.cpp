@@ -2,8 +2,10 @@
 
 #include "app/hresult.h"
 #include "app/last_error.h"
+#include "image/engine/container_writer.h"
 #include "image/engine/image_format.h"
 #include "image/engine/input_file.h"
+#include "image/engine/tiff_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -39,6 +41,31 @@ container_reader reader_for(image_format format) {
     return nullptr;
 }
 
+container_writer writer_for(image_format format) {
+    switch (format) {
+    case image_format::jpeg:
+        return write_jpeg;
+    case image_format::tiff:
+        return write_tiff;
+    case image_format::png:
+        return write_png;
+    case image_format::gif:
+    case image_format::bmp:
+    case image_format::ico:
+    case image_format::emf:
+    case image_format::wmf:
+        return write_unchanged;
+    case image_format::unknown:
+        break;
+    }
+    return nullptr;
+}
+
+bool holds_items(image_format format) {
+    return format == image_format::jpeg || format == image_format::tiff ||
+           format == image_format::png;
+}
+
 } // namespace
 
 image::~image() = default;
@@ -52,7 +79,11 @@ std::unique_ptr<image> image::from_file(std::wstring_view path) {
             result->last_status_ = opened;
             return result;
         }
+        const file_identity identity = file->identity();
         result->load(std::move(file));
+        if (result->source_) {
+            result->source_identity_ = identity;
+        }
         return result;
     } catch (const std::bad_alloc&) {
         set_last_error(win32::error_not_enough_memory);
@@ -147,6 +178,83 @@ status image::property_ids(std::vector<std::uint32_t>& ids) {
     ids.clear();
     for (const auto& item : metadata_.properties.items()) {
         ids.push_back(item.id);
+    }
+    return status::ok;
+}
+
+status image::set_property_item(const PropertyItem& item) {
+    if (!source_) {
+        return record(status::wrong_state);
+    }
+    if (!holds_items(metadata_.format)) {
+        return record(status::property_not_supported);
+    }
+    if (item.length > 0 && item.value == nullptr) {
+        return record(status::invalid_parameter);
+    }
+    // Values must be whole elements of their type, or no container could store them.
+    const std::uint32_t element = tiff_type_size(item.type);
+    if (element == 0 || item.length % element != 0) {
+        return record(status::invalid_parameter);
+    }
+    property updated{item.id, item.type, {}};
+    const auto* bytes = static_cast<const std::byte*>(item.value);
+    updated.value.assign(bytes, bytes + item.length);
+    metadata_.properties.set(std::move(updated));
+    return status::ok;
+}
+
+status image::remove_property_item(std::uint32_t id) {
+    if (!source_) {
+        return record(status::wrong_state);
+    }
+    if (!holds_items(metadata_.format)) {
+        return record(status::property_not_supported);
+    }
+    return metadata_.properties.remove(id) ? status::ok : record(status::property_not_found);
+}
+
+std::optional<file_identity> image::source_identity() const {
+    return source_identity_;
+}
+
+status image::save_to_file(std::wstring_view path, const codec_info& encoder,
+                           const save_options& options) {
+    if (!source_) {
+        return record(status::wrong_state);
+    }
+    if (encoder.format != metadata_.format) {
+        set_last_error(win32::error_not_supported);
+        return record(status::not_implemented);
+    }
+    // Writing over the file being read would destroy the source mid-copy.
+    const auto target = identity_of(path);
+    if (target && source_identity_ && target->volume == source_identity_->volume &&
+        target->file == source_identity_->file) {
+        set_last_error(win32::error_sharing_violation);
+        return record(status::win32_error);
+    }
+    auto file = output_file::create(path);
+    if (!file) {
+        return record(status::win32_error);
+    }
+    status result = writer_for(metadata_.format)(*source_, metadata_, *file);
+    if (result == status::ok && !options.permissions_of.empty() &&
+        !file->copy_permissions_of(options.permissions_of)) {
+        result = status::win32_error;
+    }
+    if (result == status::ok && options.flush && !file->flush()) {
+        result = status::win32_error;
+    }
+    if (result == status::ok && !file->close()) {
+        result = status::win32_error;
+    }
+    if (result != status::ok) {
+        const std::uint32_t error = last_error();
+        file.reset();
+        remove_file(path);
+        set_last_error(error);
+        return record(result);
     }
     return status::ok;
 }

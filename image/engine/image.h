@@ -4,17 +4,27 @@
 #pragma once
 
 #include "image/engine/byte_source.h"
+#include "image/engine/codecs.h"
 #include "image/engine/container.h"
+#include "image/engine/file_system.h"
 #include "image/engine/property_item.h"
 #include "image/engine/status.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kestrov::imaging {
+
+struct save_options {
+    // Flush the new file to the disk before the save returns.
+    bool flush = false;
+    // Give the new file the permissions of this file (the one it is about to replace).
+    std::wstring permissions_of;
+};
 
 class image {
 public:
@@ -38,6 +48,21 @@ public:
     // The ids of all items, in the order they were read.
     status property_ids(std::vector<std::uint32_t>& ids);
 
+    // Adds the item, or replaces the one with the same id. Formats that cannot hold items answer
+    // property_not_supported.
+    status set_property_item(const PropertyItem& item);
+    // property_not_found when there is no such item.
+    status remove_property_item(std::uint32_t id);
+
+    // Writes the image with its current items to `path` through `encoder`, which must be of the
+    // image's own format: the engine rewrites metadata and never converts. On failure nothing is
+    // left at `path`. The image's own file cannot be the target while the image holds it open.
+    status save_to_file(std::wstring_view path, const codec_info& encoder,
+                        const save_options& options = {});
+
+    // The file as it was when loaded; nothing for an image made from memory or not loaded.
+    std::optional<file_identity> source_identity() const;
+
     image_format format() const { return metadata_.format; }
     const decoded_metadata& metadata() const { return metadata_; }
     const std::vector<std::string>& warnings() const { return metadata_.warnings; }
@@ -48,6 +73,7 @@ private:
     void load(std::unique_ptr<byte_source> source);
 
     std::unique_ptr<byte_source> source_;
+    std::optional<file_identity> source_identity_;
     std::vector<std::byte> memory_; // backing store of a memory source
     decoded_metadata metadata_;
     status last_status_ = status::ok;

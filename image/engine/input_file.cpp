@@ -59,8 +59,11 @@ std::unique_ptr<input_file> input_file::open(std::wstring_view path, status& res
         return nullptr;
     }
     result = status::ok;
-    return std::unique_ptr<input_file>(
-        new input_file(fd, static_cast<std::uint64_t>(info.st_size)));
+    const file_identity identity{
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+        static_cast<std::uint64_t>(info.st_size),
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    return std::unique_ptr<input_file>(new input_file(fd, identity));
 }
 
 input_file::~input_file() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/engine/byte_source.h"
+#include "image/engine/file_system.h"
 #include "image/engine/status.h"
 
 #include <cstdint>
@@ -21,11 +22,16 @@ public:
     std::uint64_t size() const override { return size_; }
     bool read(std::uint64_t offset, std::span<std::byte> out) override;
 
+    // The file as it was when opened.
+    const file_identity& identity() const { return identity_; }
+
 private:
-    input_file(std::intptr_t handle, std::uint64_t size) : handle_(handle), size_(size) {}
+    input_file(std::intptr_t handle, const file_identity& identity)
+        : handle_(handle), size_(identity.size), identity_(identity) {}
 
     std::intptr_t handle_; // a file descriptor, or a Windows HANDLE
     std::uint64_t size_;
+    file_identity identity_;
 };
 
 } // namespace kestrov::imaging

@@ -45,8 +45,8 @@ std::unique_ptr<input_file> input_file::open(std::wstring_view path, status& res
         result = status_from_last_error();
         return nullptr;
     }
-    LARGE_INTEGER size{};
-    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size)) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info)) {
         if (GetLastError() == ERROR_SUCCESS) {
             SetLastError(ERROR_ACCESS_DENIED);
         }
@@ -54,9 +54,17 @@ std::unique_ptr<input_file> input_file::open(std::wstring_view path, status& res
         CloseHandle(file);
         return nullptr;
     }
+    auto join = [](DWORD high, DWORD low) {
+        return (std::uint64_t{high} << 32) | std::uint64_t{low};
+    };
+    const file_identity identity{
+        info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+        join(info.nFileSizeHigh, info.nFileSizeLow),
+        static_cast<std::int64_t>(
+            join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime))};
     result = status::ok;
-    return std::unique_ptr<input_file>(new input_file(reinterpret_cast<std::intptr_t>(file),
-                                                      static_cast<std::uint64_t>(size.QuadPart)));
+    return std::unique_ptr<input_file>(
+        new input_file(reinterpret_cast<std::intptr_t>(file), identity));
 }
 
 input_file::~input_file() {

@@ -1,4 +1,5 @@
 // Which TIFF entries become items, under which ids, and how their values turn little-endian.
+#include "image/engine/tiff_ids.h"
 #include "image/engine/tiff_reader.h"
 
 #include <algorithm>
@@ -7,13 +8,6 @@
 namespace kestrov::imaging {
 
 namespace {
-
-constexpr std::uint16_t tag_exif_ifd = 0x8769;
-constexpr std::uint16_t tag_gps_ifd = 0x8825;
-constexpr std::uint16_t tag_interop_ifd = 0xA005;
-constexpr std::uint16_t tag_jpeg_interchange_format = 0x0201;
-constexpr std::uint16_t tag_jpeg_interchange_format_length = 0x0202;
-constexpr std::uint32_t id_thumbnail_data = 0x501B;
 
 // Thumbnail (IFD1) fields and the ids the platform's imaging library gives them.
 constexpr std::pair<std::uint16_t, std::uint32_t> thumbnail_ids[] = {
@@ -25,7 +19,33 @@ constexpr std::pair<std::uint16_t, std::uint32_t> thumbnail_ids[] = {
     {0x0213, 0x5039}, {0x0214, 0x503A}, {0x8298, 0x503B},
 };
 
-std::optional<std::uint32_t> exposed_id(tiff_directory kind, std::uint16_t tag) {
+} // namespace
+
+std::optional<std::uint16_t> thumbnail_tag_for_item(std::uint32_t id) {
+    const auto* found = std::find_if(std::begin(thumbnail_ids), std::end(thumbnail_ids),
+                                     [id](const auto& pair) { return pair.second == id; });
+    if (found == std::end(thumbnail_ids)) {
+        return std::nullopt;
+    }
+    return found->first;
+}
+
+tiff_directory directory_for_new_item(std::uint32_t id) {
+    if (id <= 0x001F) {
+        return tiff_directory::gps;
+    }
+    if (thumbnail_tag_for_item(id) || id == 0x501B) {
+        return tiff_directory::ifd1;
+    }
+    // The Exif IFD's tag ranges (Exif 2.3 §4.6.5): exposure and camera settings, dates, the
+    // maker note and user comment, and the Exif 2.x additions from 0xA000 on.
+    const bool exif = id == 0x829A || id == 0x829D || (id >= 0x8822 && id <= 0x8835) ||
+                      (id >= 0x9000 && id <= 0x92FF) || (id >= 0x9400 && id <= 0x94FF) ||
+                      (id >= 0xA000 && id <= 0xA5FF);
+    return exif ? tiff_directory::exif : tiff_directory::ifd0;
+}
+
+std::optional<std::uint32_t> exposed_item_id(tiff_directory kind, std::uint16_t tag) {
     switch (kind) {
     case tiff_directory::ifd0:
         if (tag == tag_exif_ifd || tag == tag_gps_ifd) {
@@ -56,6 +76,8 @@ std::optional<std::uint32_t> exposed_id(tiff_directory kind, std::uint16_t tag) 
     }
     return std::nullopt;
 }
+
+namespace {
 
 // The value with every element turned little-endian (TIFF 6.0 §2: byte order applies to each
 // 16- or 32-bit unit; rationals are two 32-bit units, doubles one 64-bit unit).
@@ -133,7 +155,7 @@ void expose_tiff_items(const tiff_structure& structure, byte_source& block, prop
             continue;
         }
         for (const auto& entry : ifd->entries) {
-            const auto id = exposed_id(kind, entry.tag);
+            const auto id = exposed_item_id(kind, entry.tag);
             if (!id || !entry.value_read) {
                 continue;
             }

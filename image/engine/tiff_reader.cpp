@@ -1,5 +1,7 @@
 #include "image/engine/tiff_reader.h"
 
+#include "image/engine/tiff_ids.h"
+
 #include <algorithm>
 #include <set>
 
@@ -11,10 +13,6 @@ namespace {
 constexpr std::uint16_t max_entries_per_ifd = 1000;
 // A single value larger than this is not metadata this program shows or edits.
 constexpr std::uint64_t max_value_size = 64ULL << 20;
-
-constexpr std::uint16_t tag_exif_ifd = 0x8769;
-constexpr std::uint16_t tag_gps_ifd = 0x8825;
-constexpr std::uint16_t tag_interop_ifd = 0xA005;
 
 std::string hex_tag(std::uint16_t tag) {
     static constexpr char digits[] = "0123456789ABCDEF";

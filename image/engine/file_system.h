@@ -1,0 +1,73 @@
+// The file operations a safe save needs, with a portable and a Windows implementation. Failures
+// return false (or nothing) with the thread's last Win32 error set.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kestrov::imaging {
+
+// What identifies a file's content on disk closely enough to notice that another program has
+// written or replaced it: the file itself (device and inode, or volume and file index), its
+// size and its time of last change.
+struct file_identity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // nanoseconds or 100-ns units, compared only with itself
+    bool operator==(const file_identity&) const = default;
+};
+
+std::optional<file_identity> identity_of(std::wstring_view path);
+
+// Where a save writes the new file's bytes, in order.
+class byte_sink {
+public:
+    byte_sink() = default;
+    byte_sink(const byte_sink&) = delete;
+    byte_sink& operator=(const byte_sink&) = delete;
+    virtual ~byte_sink() = default;
+    virtual bool write(std::span<const std::byte> bytes) = 0;
+};
+
+// A new file, created or emptied, written sequentially.
+class output_file final : public byte_sink {
+public:
+    static std::unique_ptr<output_file> create(std::wstring_view path);
+    output_file(const output_file&) = delete;
+    output_file& operator=(const output_file&) = delete;
+    ~output_file() override; // closes without reporting; call close() to know
+
+    bool write(std::span<const std::byte> bytes) override;
+    // Makes the content durable on the disk before it replaces anything.
+    bool flush();
+    // Gives the file the permission bits of `original` (the portable build's; Windows keeps the
+    // original's security when the file replaces it).
+    bool copy_permissions_of(std::wstring_view original);
+    bool close();
+
+private:
+    explicit output_file(std::intptr_t handle) : handle_(handle) {}
+    std::intptr_t handle_;
+    bool open_ = true;
+};
+
+// Whether the program may replace the file at `path`: the user may write both the file and its
+// folder, and the file is not marked read-only.
+bool may_replace(std::wstring_view path);
+
+// Puts `from` in the place of `to` in one step; `to` keeps its name.
+bool replace_file(std::wstring_view from, std::wstring_view to);
+
+bool remove_file(std::wstring_view path);
+
+// Flushes everything written to the file system holding `path` (one flush for many new files).
+bool flush_file_system(std::wstring_view path);
+// Whether flush_file_system makes files durable here; where it does not, flush each file.
+bool file_system_flush_available();
+
+} // namespace kestrov::imaging

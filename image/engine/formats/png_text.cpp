@@ -1,0 +1,149 @@
+#include "image/engine/formats/png_text.h"
+
+#include "image/engine/formats/inflate.h"
+#include "image/engine/formats/text_bytes.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kestrov::imaging {
+
+namespace {
+
+struct keyword_mapping {
+    std::string_view keyword;
+    std::uint32_t id;
+};
+
+// The registered keywords (§11.3.4.2) the platform shows, with the items they become.
+constexpr std::array<keyword_mapping, 7> keyword_items = {{
+    {"Title", 0x0320},
+    {"Author", 0x013B},
+    {"Description", 0x010E},
+    {"Copyright", 0x8298},
+    {"Software", 0x0131},
+    {"Source", 0x0110},
+    {"Comment", 0x9286},
+}};
+
+char lower_ascii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lower_ascii(x) == lower_ascii(y);
+           });
+}
+
+// Splits off the bytes before the next zero byte; nothing when there is no zero byte.
+std::optional<std::span<const std::byte>> take_until_zero(std::span<const std::byte>& rest) {
+    const auto zero = std::find(rest.begin(), rest.end(), std::byte{0});
+    if (zero == rest.end()) {
+        return std::nullopt;
+    }
+    const auto length = static_cast<std::size_t>(zero - rest.begin());
+    const auto field = rest.first(length);
+    rest = rest.subspan(length + 1);
+    return field;
+}
+
+png_text_result unreadable(std::string why) {
+    return {false, {}, std::move(why)};
+}
+
+// The text of a compressed chunk: method 0 is zlib (§10.3), nothing else is defined.
+png_text_result inflate_text(std::uint8_t method, std::span<const std::byte> compressed,
+                             std::vector<std::byte>& text) {
+    if (method != 0) {
+        return unreadable("has an unknown compression method");
+    }
+    const auto result = zlib_inflate(compressed, text);
+    if (result != inflate_status::ok) {
+        return unreadable(std::string("has compressed text that is ") + describe(result));
+    }
+    return {true, {}, {}};
+}
+
+png_text_result decode_latin1(std::span<const std::byte> rest, bool compressed) {
+    if (!compressed) {
+        return {true, latin1_to_utf8(rest), {}};
+    }
+    if (rest.empty()) {
+        return unreadable("is truncated");
+    }
+    std::vector<std::byte> text;
+    auto result = inflate_text(std::to_integer<std::uint8_t>(rest[0]), rest.subspan(1), text);
+    if (result.readable) {
+        result.utf8 = latin1_to_utf8(text);
+    }
+    return result;
+}
+
+// §11.3.4.5: compression flag and method, language tag, translated keyword, then the text.
+png_text_result decode_international(std::span<const std::byte> rest) {
+    if (rest.size() < 2) {
+        return unreadable("is truncated");
+    }
+    const auto flag = std::to_integer<std::uint8_t>(rest[0]);
+    const auto method = std::to_integer<std::uint8_t>(rest[1]);
+    rest = rest.subspan(2);
+    if (flag > 1) {
+        return unreadable("has an invalid compression flag");
+    }
+    if (!take_until_zero(rest) || !take_until_zero(rest)) {
+        return unreadable("is truncated");
+    }
+    std::vector<std::byte> inflated;
+    if (flag == 1) {
+        if (auto result = inflate_text(method, rest, inflated); !result.readable) {
+            return result;
+        }
+        rest = inflated;
+    }
+    if (is_valid_utf8(rest)) {
+        return {true, utf8_or_latin1(rest), {}};
+    }
+    return {true, latin1_to_utf8(rest), "is not valid UTF-8; read as Latin-1"};
+}
+
+} // namespace
+
+std::optional<std::string> png_text_keyword(std::span<const std::byte> data) {
+    const auto field = take_until_zero(data);
+    if (!field || field->empty() || field->size() >= png_keyword_field_length) {
+        return std::nullopt;
+    }
+    std::string keyword;
+    for (const auto b : *field) {
+        keyword.push_back(static_cast<char>(b));
+    }
+    return keyword;
+}
+
+std::uint32_t png_keyword_item_id(std::string_view keyword) {
+    for (const auto& mapping : keyword_items) {
+        if (equal_ignoring_case(keyword, mapping.keyword)) {
+            return mapping.id;
+        }
+    }
+    return 0;
+}
+
+png_text_result decode_png_text(png_text_kind kind, std::span<const std::byte> data) {
+    auto rest = data;
+    if (!take_until_zero(rest)) {
+        return unreadable("has no keyword");
+    }
+    switch (kind) {
+    case png_text_kind::text:
+        return decode_latin1(rest, false);
+    case png_text_kind::compressed_text:
+        return decode_latin1(rest, true);
+    case png_text_kind::international_text:
+        return decode_international(rest);
+    }
+    return unreadable("is of an unknown kind");
+}
+
+} // namespace kestrov::imaging

@@ -1,0 +1,12 @@
+# The container readers for PNG, GIF and the formats without items, with what they share.
+target_sources(mirtel_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/buffered_reader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gif_reader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/inflate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/item_values.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/other_formats.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/png_ancillary.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/png_crc.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/png_reader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/png_text.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_bytes.cpp)

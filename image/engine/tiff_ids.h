@@ -1,0 +1,31 @@
+// Where TIFF entries and items meet: the id an entry is exposed under, and the directory a new
+// item belongs in.
+#pragma once
+
+#include "image/engine/tiff_reader.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace kestrov::imaging {
+
+inline constexpr std::uint16_t tag_exif_ifd = 0x8769;
+inline constexpr std::uint16_t tag_gps_ifd = 0x8825;
+inline constexpr std::uint16_t tag_interop_ifd = 0xA005;
+inline constexpr std::uint16_t tag_maker_note = 0x927C;
+inline constexpr std::uint16_t tag_jpeg_interchange_format = 0x0201;
+inline constexpr std::uint16_t tag_jpeg_interchange_format_length = 0x0202;
+inline constexpr std::uint32_t id_thumbnail_data = 0x501B;
+
+// The id under which an entry of a directory is exposed, or nothing for entries kept hidden
+// (pointers, the Interoperability directory, GPS tags past 0x001F, unmapped thumbnail fields).
+std::optional<std::uint32_t> exposed_item_id(tiff_directory kind, std::uint16_t tag);
+
+// The IFD1 tag of a thumbnail item id (0x5020 gives 0x0100, ImageWidth).
+std::optional<std::uint16_t> thumbnail_tag_for_item(std::uint32_t id);
+
+// The directory a new item goes to: GPS ids to the GPS IFD, thumbnail ids to IFD1, Exif tags to
+// the Exif IFD, everything else (0x0320 included) to IFD0.
+tiff_directory directory_for_new_item(std::uint32_t id);
+
+} // namespace kestrov::imaging

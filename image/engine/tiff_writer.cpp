@@ -1,0 +1,406 @@
+#include "image/engine/tiff_writer.h"
+
+#include "image/engine/byte_reader.h"
+#include "image/engine/tiff_ids.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <optional>
+#include <set>
+
+namespace kestrov::imaging {
+
+namespace {
+
+constexpr tiff_directory all_kinds[] = {tiff_directory::ifd0, tiff_directory::exif,
+                                        tiff_directory::gps, tiff_directory::interop,
+                                        tiff_directory::ifd1};
+
+struct out_entry {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;
+    std::uint32_t count = 0;
+    // Either the old four-byte field, kept verbatim (an inline value, or the offset of a value
+    // that must not move), or a value to write anew.
+    std::array<std::byte, 4> field{};
+    std::optional<std::vector<std::byte>> value;
+    // Pointer entries get the offset of their directory.
+    std::optional<tiff_directory> points_to;
+};
+
+struct out_directory {
+    std::vector<out_entry> entries;
+    std::uint32_t old_offset = 0;
+    std::uint32_t next = 0;
+    bool existed = false;
+    bool changed = false;
+    std::uint32_t offset = 0; // where it ends up
+};
+
+std::vector<std::byte> to_file_order(std::vector<std::byte> value, std::uint16_t type,
+                                     byte_order order) {
+    if (order == byte_order::little) {
+        return value;
+    }
+    const std::uint32_t element = tiff_type_size(type);
+    // Rationals are two 32-bit units; doubles one 64-bit unit.
+    const std::size_t unit = (type == 5 || type == 10) ? 4 : element;
+    if (unit > 1) {
+        for (std::size_t i = 0; i + unit <= value.size(); i += unit) {
+            std::reverse(value.begin() + static_cast<std::ptrdiff_t>(i),
+                         value.begin() + static_cast<std::ptrdiff_t>(i + unit));
+        }
+    }
+    return value;
+}
+
+std::vector<std::byte> to_little_endian(const tiff_entry& entry, byte_order order) {
+    return to_file_order(entry.value, entry.type, order); // the swap is its own inverse
+}
+
+std::optional<tiff_directory> pointer_target(tiff_directory kind, std::uint16_t tag) {
+    if (kind == tiff_directory::ifd0 && tag == tag_exif_ifd) {
+        return tiff_directory::exif;
+    }
+    if (kind == tiff_directory::ifd0 && tag == tag_gps_ifd) {
+        return tiff_directory::gps;
+    }
+    if (kind == tiff_directory::exif && tag == tag_interop_ifd) {
+        return tiff_directory::interop;
+    }
+    return std::nullopt;
+}
+
+class planner {
+public:
+    planner(const tiff_structure& old, const property_list& items, bool with_thumbnail_ifd)
+        : old_(old), items_(items), with_thumbnail_ifd_(with_thumbnail_ifd) {}
+
+    status plan(std::uint64_t block_size, tiff_rewrite& out);
+
+private:
+    void take_old_directories();
+    out_entry kept(const tiff_entry& entry) const;
+    out_entry replaced(const tiff_entry& old_entry, const property& item) const;
+    void take_thumbnail(out_directory& directory);
+    void add_new_items();
+    void settle_pointers();
+    status lay_out(std::uint64_t base, tiff_rewrite& out);
+
+    const tiff_structure& old_;
+    const property_list& items_;
+    bool with_thumbnail_ifd_;
+    std::map<tiff_directory, out_directory> directories_;
+    std::set<std::uint32_t> matched_;
+};
+
+out_entry planner::kept(const tiff_entry& entry) const {
+    out_entry out{entry.tag, entry.type, entry.count, entry.field, std::nullopt, std::nullopt};
+    const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
+    // A value outside the entry is written again with its directory, except a maker note, whose
+    // own offsets count from the TIFF header (it must stay where it is), and a value that could not
+    // be read (its old offset is all there is).
+    if (size > 4 && entry.value_read && entry.tag != tag_maker_note) {
+        out.value = entry.value;
+    }
+    return out;
+}
+
+out_entry planner::replaced(const tiff_entry& old_entry, const property& item) const {
+    const std::uint32_t element = tiff_type_size(item.type);
+    out_entry out;
+    out.tag = old_entry.tag;
+    out.type = item.type;
+    out.count = static_cast<std::uint32_t>(item.value.size() / element);
+    out.value = to_file_order(item.value, item.type, old_.order);
+    return out;
+}
+
+// The thumbnail's bytes stay where they are; removing the item drops the fields that point at
+// them. Its bytes are never replaced: nothing in the program edits a thumbnail.
+void planner::take_thumbnail(out_directory& directory) {
+    matched_.insert(id_thumbnail_data);
+    const bool had_thumbnail =
+        std::any_of(directory.entries.begin(), directory.entries.end(),
+                    [](const out_entry& e) { return e.tag == tag_jpeg_interchange_format; });
+    if (had_thumbnail && items_.find(id_thumbnail_data) == nullptr) {
+        // The thumbnail was removed: so are the fields that point at it.
+        std::erase_if(directory.entries, [](const out_entry& e) {
+            return e.tag == tag_jpeg_interchange_format ||
+                   e.tag == tag_jpeg_interchange_format_length;
+        });
+        directory.changed = true;
+    }
+}
+
+void planner::take_old_directories() {
+    std::set<std::uint32_t> exposed_before;
+    for (const auto kind : all_kinds) {
+        const tiff_ifd* ifd = old_.find(kind);
+        if (ifd == nullptr) {
+            continue;
+        }
+        out_directory directory;
+        directory.existed = true;
+        directory.old_offset = ifd->offset;
+        directory.next = ifd->next_offset;
+        for (const auto& entry : ifd->entries) {
+            const auto id = exposed_item_id(kind, entry.tag);
+            // Only the entry a reader exposed stands for the item: the first of its id.
+            const bool stands_for_item =
+                id && entry.value_read && exposed_before.insert(*id).second;
+            if (!stands_for_item) {
+                auto out = kept(entry);
+                out.points_to = pointer_target(kind, entry.tag);
+                directory.entries.push_back(std::move(out));
+                continue;
+            }
+            matched_.insert(*id);
+            const property* item = items_.find(*id);
+            if (item == nullptr) {
+                directory.changed = true; // removed
+            } else if (item->type == entry.type &&
+                       item->value == to_little_endian(entry, old_.order)) {
+                directory.entries.push_back(kept(entry));
+            } else {
+                directory.entries.push_back(replaced(entry, *item));
+                directory.changed = true;
+            }
+        }
+        if (kind == tiff_directory::ifd1) {
+            take_thumbnail(directory);
+        }
+        directories_[kind] = std::move(directory);
+    }
+}
+
+void planner::add_new_items() {
+    for (const auto& item : items_.items()) {
+        if (matched_.count(item.id) != 0) {
+            continue;
+        }
+        const tiff_directory kind = directory_for_new_item(item.id);
+        if (kind == tiff_directory::ifd1 && !with_thumbnail_ifd_) {
+            continue; // a TIFF file's next IFD is a page, not a thumbnail
+        }
+        std::uint16_t tag = static_cast<std::uint16_t>(item.id);
+        if (kind == tiff_directory::ifd1) {
+            const auto thumbnail_tag = thumbnail_tag_for_item(item.id);
+            if (!thumbnail_tag) {
+                continue; // new thumbnail data without its fields is not written
+            }
+            tag = *thumbnail_tag;
+        }
+        out_directory& directory = directories_[kind];
+        const tiff_entry placeholder{tag, item.type, 0, {}, {}, false};
+        directory.entries.push_back(replaced(placeholder, item));
+        directory.changed = true;
+    }
+}
+
+void planner::settle_pointers() {
+    // Empty sub-directories go, with the pointers to them.
+    for (const auto kind : {tiff_directory::interop, tiff_directory::gps, tiff_directory::exif,
+                            tiff_directory::ifd1}) {
+        auto found = directories_.find(kind);
+        if (found != directories_.end() && found->second.entries.empty()) {
+            directories_.erase(found);
+            for (auto& [parent_kind, parent] : directories_) {
+                const auto before = parent.entries.size();
+                std::erase_if(parent.entries,
+                              [kind](const out_entry& e) { return e.points_to == kind; });
+                parent.changed = parent.changed || parent.entries.size() != before;
+            }
+        }
+    }
+    // New sub-directories need a pointer in their parent.
+    for (const auto& [kind, parent_kind, tag] :
+         {std::tuple{tiff_directory::exif, tiff_directory::ifd0, tag_exif_ifd},
+          std::tuple{tiff_directory::gps, tiff_directory::ifd0, tag_gps_ifd}}) {
+        const auto found = directories_.find(kind);
+        if (found == directories_.end()) {
+            continue;
+        }
+        out_directory& parent = directories_[parent_kind];
+        const bool has_pointer =
+            std::any_of(parent.entries.begin(), parent.entries.end(),
+                        [k = kind](const out_entry& e) { return e.points_to == k; });
+        if (!has_pointer) {
+            out_entry pointer{tag, 4, 1, {}, std::nullopt, kind};
+            parent.entries.push_back(pointer);
+            parent.changed = true;
+        }
+    }
+    directories_[tiff_directory::ifd0]; // IFD0 always exists
+    // A directory that moves changes whatever points at it.
+    bool again = true;
+    while (again) {
+        again = false;
+        for (auto& [kind, directory] : directories_) {
+            const bool links_moved = std::any_of(
+                directory.entries.begin(), directory.entries.end(), [this](const out_entry& e) {
+                    if (!e.points_to) {
+                        return false;
+                    }
+                    const auto target = directories_.find(*e.points_to);
+                    return target != directories_.end() && target->second.changed;
+                });
+            const auto ifd1 = directories_.find(tiff_directory::ifd1);
+            const bool next_moved =
+                kind == tiff_directory::ifd0 && ifd1 != directories_.end() && ifd1->second.changed;
+            const bool ifd1_gone = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
+                                   ifd1 == directories_.end() && directory.next != 0 &&
+                                   old_.find(tiff_directory::ifd1) != nullptr;
+            if ((links_moved || next_moved || ifd1_gone) && !directory.changed) {
+                directory.changed = true;
+                again = true;
+            }
+        }
+    }
+}
+
+void append_u16(std::vector<std::byte>& out, std::uint16_t value, byte_order order) {
+    std::byte bytes[2];
+    store_u16(bytes, value, order);
+    out.insert(out.end(), bytes, bytes + 2);
+}
+
+void append_u32(std::vector<std::byte>& out, std::uint32_t value, byte_order order) {
+    std::byte bytes[4];
+    store_u32(bytes, value, order);
+    out.insert(out.end(), bytes, bytes + 4);
+}
+
+status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
+    const byte_order order = old_.order;
+    // TIFF 6.0 §2: directories and values begin on a word boundary.
+    out.appendix_offset = base + (base % 2);
+    std::uint64_t cursor = out.appendix_offset;
+    std::map<tiff_directory, std::uint64_t> value_start;
+    for (auto& [kind, directory] : directories_) {
+        if (!directory.changed) {
+            directory.offset = directory.old_offset;
+            continue;
+        }
+        std::stable_sort(directory.entries.begin(), directory.entries.end(),
+                         [](const out_entry& a, const out_entry& b) { return a.tag < b.tag; });
+        directory.offset = static_cast<std::uint32_t>(cursor);
+        cursor += 2 + 12 * std::uint64_t{directory.entries.size()} + 4;
+        value_start[kind] = cursor;
+        for (const auto& entry : directory.entries) {
+            if (entry.value && entry.value->size() > 4) {
+                cursor += entry.value->size() + entry.value->size() % 2;
+            }
+        }
+    }
+    if (cursor > std::numeric_limits<std::uint32_t>::max()) {
+        return status::value_overflow; // past what 32-bit TIFF offsets reach
+    }
+    for (auto& [kind, directory] : directories_) {
+        if (!directory.changed) {
+            continue;
+        }
+        std::vector<std::byte> values;
+        std::uint64_t value_offset = value_start[kind];
+        append_u16(out.appendix, static_cast<std::uint16_t>(directory.entries.size()), order);
+        for (const auto& entry : directory.entries) {
+            append_u16(out.appendix, entry.tag, order);
+            append_u16(out.appendix, entry.type, order);
+            append_u32(out.appendix, entry.count, order);
+            const auto target =
+                entry.points_to ? directories_.find(*entry.points_to) : directories_.end();
+            if (target != directories_.end()) {
+                append_u32(out.appendix, target->second.offset, order);
+            } else if (entry.value && entry.value->size() > 4) {
+                append_u32(out.appendix, static_cast<std::uint32_t>(value_offset), order);
+                values.insert(values.end(), entry.value->begin(), entry.value->end());
+                if (entry.value->size() % 2 != 0) {
+                    values.push_back(std::byte{0});
+                }
+                value_offset += entry.value->size() + entry.value->size() % 2;
+            } else if (entry.value) {
+                std::array<std::byte, 4> field{};
+                std::copy(entry.value->begin(), entry.value->end(), field.begin());
+                out.appendix.insert(out.appendix.end(), field.begin(), field.end());
+            } else {
+                out.appendix.insert(out.appendix.end(), entry.field.begin(), entry.field.end());
+            }
+        }
+        std::uint32_t next = directory.next;
+        if (kind == tiff_directory::ifd0 && with_thumbnail_ifd_) {
+            // IFD0 links to the thumbnail's directory: moved, removed, or (unreadable) as it was.
+            const auto ifd1 = directories_.find(tiff_directory::ifd1);
+            if (ifd1 != directories_.end()) {
+                next = ifd1->second.offset;
+            } else if (old_.find(tiff_directory::ifd1) != nullptr) {
+                next = 0;
+            }
+        }
+        append_u32(out.appendix, next, order);
+        out.appendix.insert(out.appendix.end(), values.begin(), values.end());
+    }
+    out.header[0] = out.header[1] = static_cast<std::byte>(order == byte_order::little ? 'I' : 'M');
+    store_u16(out.header.data() + 2, 42, order);
+    store_u32(out.header.data() + 4, directories_[tiff_directory::ifd0].offset, order);
+    return status::ok;
+}
+
+status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
+    out = {};
+    take_old_directories();
+    add_new_items();
+    settle_pointers();
+    const bool any_change = std::any_of(directories_.begin(), directories_.end(),
+                                        [](const auto& pair) { return pair.second.changed; });
+    if (!any_change) {
+        return status::ok;
+    }
+    out.changed = true;
+    return lay_out(block_size, out);
+}
+
+} // namespace
+
+status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
+                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out) {
+    for (const auto& item : items.items()) {
+        const std::uint32_t element = tiff_type_size(item.type);
+        if (element == 0 || item.value.size() % element != 0 ||
+            item.value.size() / element > std::numeric_limits<std::uint32_t>::max()) {
+            return status::invalid_parameter;
+        }
+    }
+    return planner(old, items, with_thumbnail_ifd).plan(block_size, out);
+}
+
+status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_structure& old,
+                          const property_list& items, std::vector<std::byte>& out) {
+    tiff_structure base = old;
+    std::span<const std::byte> bytes = old_block;
+    // Without an Exif block there is only a header: little-endian, IFD0 still to come.
+    static constexpr std::byte empty_header[8] = {std::byte{'I'}, std::byte{'I'}, std::byte{42},
+                                                  std::byte{0},   std::byte{8},   std::byte{0},
+                                                  std::byte{0},   std::byte{0}};
+    if (old.find(tiff_directory::ifd0) == nullptr) {
+        base = {};
+        base.order = byte_order::little;
+        bytes = empty_header;
+    }
+    tiff_rewrite rewrite;
+    if (const status result = plan_tiff_rewrite(base, bytes.size(), items, true, rewrite);
+        result != status::ok) {
+        return result;
+    }
+    if (!rewrite.changed) {
+        out.assign(old_block.begin(), old_block.end());
+        return status::ok;
+    }
+    out.assign(bytes.begin(), bytes.end());
+    std::copy(rewrite.header.begin(), rewrite.header.end(), out.begin());
+    out.resize(static_cast<std::size_t>(rewrite.appendix_offset), std::byte{0});
+    out.insert(out.end(), rewrite.appendix.begin(), rewrite.appendix.end());
+    return status::ok;
+}
+
+} // namespace kestrov::imaging
