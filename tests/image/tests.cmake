@@ -1,6 +1,7 @@
 list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/bitmap_plus_test.cpp
     image/property_readers_test.cpp
+    image/saving_test.cpp
     image/supported_extensions_test.cpp
     image/text_conversion_test.cpp)
 # Further lists, each kept by the code it tests.

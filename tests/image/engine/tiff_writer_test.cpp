@@ -1,0 +1,171 @@
+#include "image/engine/tiff_writer.h"
+
+#include "image/engine/tiff_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace kestrov::imaging {
+namespace {
+
+using namespace testing;
+
+struct read_back {
+    decoded_metadata metadata;
+    tiff_structure structure;
+};
+
+read_back read(const std::vector<std::byte>& block) {
+    read_back out;
+    memory_source source(block);
+    EXPECT_EQ(read_tiff_block(source, out.metadata, &out.structure), status::ok);
+    EXPECT_TRUE(out.metadata.warnings.empty());
+    return out;
+}
+
+tiff_contents camera(byte_order) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon"), shorts(0x0112, {6}), rationals(0x011A, {{72, 1}}),
+                     ascii(0x0131, "firmware 1.0")};
+    contents.exif = {rationals(0x829A, {{1, 160}}),
+                     undefined(0x927C, {0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9})};
+    contents.ifd1 = {shorts(0x0103, {6})};
+    contents.thumbnail = bytes_of({0xFF, 0xD8, 0xFF, 0xD9});
+    return contents;
+}
+
+property text_item(std::uint32_t id, const std::string& text) {
+    const auto f = ascii(0, text);
+    return {id, 2, f.value};
+}
+
+// The block with `change` applied to the items it holds, read back.
+read_back rewritten(const std::vector<std::byte>& block,
+                    const std::function<void(property_list&)>& change) {
+    auto original = read(block);
+    property_list items = original.metadata.properties;
+    change(items);
+    std::vector<std::byte> out;
+    EXPECT_EQ(rewrite_exif_block(block, original.structure, items, out), status::ok);
+    return read(out);
+}
+
+class TiffWriterTest : public ::testing::TestWithParam<byte_order> {
+protected:
+    std::vector<std::byte> block() const { return build_tiff(camera(GetParam()), GetParam()); }
+};
+
+TEST_P(TiffWriterTest, UnchangedItemsGiveTheSameBlock) {
+    const auto original = block();
+    const auto before = read(original);
+    std::vector<std::byte> out;
+    ASSERT_EQ(rewrite_exif_block(original, before.structure, before.metadata.properties, out),
+              status::ok);
+    EXPECT_EQ(out, original);
+}
+
+TEST_P(TiffWriterTest, SetReplaceAndRemoveReachTheirDirectories) {
+    const auto before = read(block());
+    const auto after = rewritten(block(), [](property_list& items) {
+        items.set(text_item(0x013B, "Žluťoučký kůň"));         // new, IFD0
+        items.set(text_item(0x0131, "Mirtel"));                // replaced, IFD0
+        items.remove(0x0112);                                  // removed, IFD0
+        items.set({0x920A, 5, rationals(0, {{50, 1}}).value}); // new, Exif IFD
+        items.set(text_item(0x0001, "N"));                     // new, GPS IFD
+    });
+    const auto& items = after.metadata.properties;
+    EXPECT_EQ(items.find(0x013B)->value, text_item(0, "Žluťoučký kůň").value);
+    EXPECT_EQ(items.find(0x0131)->value, text_item(0, "Mirtel").value);
+    EXPECT_EQ(items.find(0x0112), nullptr);
+    EXPECT_NE(after.structure.find(tiff_directory::exif), nullptr);
+    EXPECT_NE(items.find(0x920A), nullptr);
+    ASSERT_NE(after.structure.find(tiff_directory::gps), nullptr);
+    EXPECT_EQ(items.find(0x0001)->value, text_item(0, "N").value);
+    // Everything not touched reads as before, thumbnail included.
+    for (const auto id : {0x010FU, 0x011AU, 0x829AU, 0x927CU, 0x5023U, 0x501BU}) {
+        ASSERT_NE(items.find(id), nullptr) << std::hex << id;
+        EXPECT_EQ(items.find(id)->value, before.metadata.properties.find(id)->value);
+    }
+}
+
+TEST_P(TiffWriterTest, MakerNoteKeepsItsOffsetWhenItsDirectoryIsRewritten) {
+    const auto original = block();
+    const auto before = read(original);
+    const auto after = rewritten(original, [](property_list& items) {
+        items.remove(0x829A); // rewrites the Exif directory that holds the maker note
+    });
+    auto offset_of_maker_note = [](const tiff_structure& structure) {
+        for (const auto& entry : structure.find(tiff_directory::exif)->entries) {
+            if (entry.tag == 0x927C) {
+                return load_u32(entry.field.data(), structure.order);
+            }
+        }
+        return 0U;
+    };
+    EXPECT_NE(after.structure.find(tiff_directory::exif)->offset,
+              before.structure.find(tiff_directory::exif)->offset);
+    EXPECT_EQ(offset_of_maker_note(after.structure), offset_of_maker_note(before.structure));
+    EXPECT_EQ(after.metadata.properties.find(0x927C)->value,
+              before.metadata.properties.find(0x927C)->value);
+}
+
+TEST_P(TiffWriterTest, RemovingEveryItemOfADirectoryRemovesIt) {
+    const auto after = rewritten(block(), [](property_list& items) {
+        items.remove(0x829A);
+        items.remove(0x927C);
+        items.remove(0x5023);
+        items.remove(0x501B);
+    });
+    EXPECT_EQ(after.structure.find(tiff_directory::exif), nullptr);
+    EXPECT_EQ(after.structure.find(tiff_directory::ifd1), nullptr);
+    EXPECT_EQ(after.metadata.properties.find(0x501B), nullptr);
+    EXPECT_NE(after.metadata.properties.find(0x010F), nullptr);
+}
+
+TEST_P(TiffWriterTest, RemovingTheThumbnailKeepsTheOtherThumbnailFields) {
+    const auto after = rewritten(block(), [](property_list& items) { items.remove(0x501B); });
+    EXPECT_EQ(after.metadata.properties.find(0x501B), nullptr);
+    EXPECT_NE(after.metadata.properties.find(0x5023), nullptr);
+}
+
+TEST_P(TiffWriterTest, RepeatedSavesKeepWorking) {
+    auto current = block();
+    for (int round = 0; round < 5; ++round) {
+        auto original = read(current);
+        property_list items = original.metadata.properties;
+        items.set(text_item(0x0320, "Titulek " + std::to_string(round)));
+        std::vector<std::byte> out;
+        ASSERT_EQ(rewrite_exif_block(current, original.structure, items, out), status::ok);
+        current = out;
+        EXPECT_EQ(read(current).metadata.properties.find(0x0320)->value,
+                  text_item(0, "Titulek " + std::to_string(round)).value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteOrders, TiffWriterTest,
+                         ::testing::Values(byte_order::little, byte_order::big),
+                         [](const auto& param_info) {
+                             return param_info.param == byte_order::little ? "Intel" : "Motorola";
+                         });
+
+TEST(TiffWriter, BuildsANewBlockWhenThereWasNone) {
+    property_list items;
+    items.set(text_item(0x0320, "Název"));
+    items.set(text_item(0x0002, "x"));
+    std::vector<std::byte> out;
+    ASSERT_EQ(rewrite_exif_block({}, tiff_structure{}, items, out), status::ok);
+    const auto after = read(out);
+    EXPECT_EQ(after.metadata.properties.find(0x0320)->value, text_item(0, "Název").value);
+    EXPECT_NE(after.structure.find(tiff_directory::gps), nullptr);
+}
+
+TEST(TiffWriter, RefusesValuesThatAreNotWholeElementsOfTheirType) {
+    property_list items;
+    items.set({0x0112, 3, bytes_of({1, 0, 2})}); // three bytes of SHORT
+    std::vector<std::byte> out;
+    EXPECT_EQ(rewrite_exif_block({}, tiff_structure{}, items, out), status::invalid_parameter);
+}
+
+} // namespace
+} // namespace kestrov::imaging

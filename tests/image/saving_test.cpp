@@ -1,0 +1,198 @@
+#include "image/saving.h"
+
+#include "app/kestrov_exception.h"
+#include "image/engine/tiff_builder.h"
+#include "image/gdiplus_exception.h"
+#include "image/property_readers.h"
+#include "image/property_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace kestrov::gdi {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace imaging::testing;
+
+std::vector<std::byte> file_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::byte> bytes(chars.size());
+    std::transform(chars.begin(), chars.end(), bytes.begin(),
+                   [](char c) { return static_cast<std::byte>(c); });
+    return bytes;
+}
+
+class SavingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  (std::string("mirtel-saving-") +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override {
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+        }
+        fs::remove_all(folder_);
+    }
+
+    fs::path write(const std::string& name, const std::vector<std::byte>& bytes) {
+        const auto path = folder_ / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    std::size_t files_in_folder() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
+    }
+
+    static std::vector<std::byte> tiff(const std::string& artist) {
+        tiff_contents contents;
+        contents.ifd0 = {ascii(0x013B, artist), shorts(0x0112, {1})};
+        return build_tiff(contents, imaging::byte_order::big);
+    }
+
+    static std::wstring artist_of(bitmap_plus& bitmap) {
+        std::wstring text;
+        EXPECT_TRUE(get_text_property(bitmap.bitmap(), 0x013B, text));
+        return text;
+    }
+
+    fs::path folder_;
+};
+
+TEST(FindEncoder, ChoosesByExtensionIgnoringCase) {
+    EXPECT_EQ(find_encoder(L".JPG").format, imaging::image_format::jpeg);
+    EXPECT_EQ(find_encoder(L".jpeg").format, imaging::image_format::jpeg);
+    EXPECT_EQ(find_encoder(L".TiF").format, imaging::image_format::tiff);
+    EXPECT_EQ(find_encoder(L".png").format, imaging::image_format::png);
+}
+
+TEST(FindEncoder, DecoderOnlyOrMissingExtensionsHaveNoEncoder) {
+    for (const auto* extension : {L".ico", L".emf", L".webp", L""}) {
+        try {
+            find_encoder(extension);
+            ADD_FAILURE() << "an encoder for an unsupported extension";
+        } catch (const gdiplus_exception& error) {
+            EXPECT_EQ(error.code(), e_invalidarg);
+            EXPECT_EQ(error.status(), imaging::status::ok);
+        }
+    }
+}
+
+TEST(TemporaryName, AppendsTempAndTheExtension) {
+    EXPECT_EQ(temporary_name(L"C:\\foto\\a.jpg"), L"C:\\foto\\a.jpg_temp_.jpg");
+    EXPECT_EQ(temporary_name(L"/home/eva/scan"), L"/home/eva/scan_temp_");
+}
+
+TEST_F(SavingTest, SaveWritesTheItemsAndLeavesNoTemporaryFile) {
+    const auto path = write("photo.TIF", tiff("Eva"));
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x013B, L"Žluťoučký kůň");
+    bitmap.save();
+    EXPECT_EQ(bitmap.file_name(), path.wstring());
+    EXPECT_EQ(artist_of(bitmap), L"Žluťoučký kůň");
+    EXPECT_EQ(files_in_folder(), 1U);
+
+    // A second save right after the first works the same way.
+    set_text_property(bitmap.bitmap(), 0x0320, L"Název");
+    bitmap.save();
+    bitmap_plus reread(path.wstring());
+    EXPECT_EQ(artist_of(reread), L"Žluťoučký kůň");
+    EXPECT_EQ(files_in_folder(), 1U);
+}
+
+TEST_F(SavingTest, ReadOnlyFileIsRefusedAndKeepsFileAndEdits) {
+    const auto original = tiff("Eva");
+    const auto path = write("photo.tif", original);
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    try {
+        bitmap.save();
+        FAIL() << "a read-only file was saved";
+    } catch (const kestrov_exception& error) {
+        EXPECT_EQ(error.code(), 0x80070005U);
+    }
+    EXPECT_EQ(file_bytes(path), original);
+    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(artist_of(bitmap), L"Petr");
+}
+
+TEST_F(SavingTest, FileChangedOnDiskSinceLoadingIsNotOverwritten) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows refuses other writers while the image holds its file open";
+#endif
+    const auto path = write("photo.tif", tiff("Eva"));
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto newer = tiff("Somebody else");
+    write("photo.tif", newer);
+    fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
+    EXPECT_THROW(bitmap.save(), kestrov_exception);
+    EXPECT_EQ(file_bytes(path), newer);
+    EXPECT_EQ(files_in_folder(), 1U);
+}
+
+TEST_F(SavingTest, EncoderOfAnotherFormatIsRefusedAndLeavesNothing) {
+    const auto path = write("photo.tif", tiff("Eva"));
+    bitmap_plus bitmap(path.wstring());
+    const auto other = folder_ / "copy.png";
+    try {
+        bitmap.save_to(other.wstring());
+        FAIL() << "converted to another format";
+    } catch (const gdiplus_exception& error) {
+        EXPECT_EQ(error.status(), imaging::status::not_implemented);
+    }
+    EXPECT_FALSE(fs::exists(other));
+    EXPECT_EQ(bitmap.file_name(), path.wstring());
+}
+
+TEST_F(SavingTest, SaveAsTheOwnNameInAnotherCaseSavesOverTheOwnFile) {
+    const auto path = write("photo.tif", tiff("Eva"));
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    auto shouted = path.wstring();
+    std::transform(shouted.begin(), shouted.end(), shouted.begin(),
+                   [](wchar_t c) { return c == L't' ? L'T' : c; });
+    bitmap.save_as(shouted);
+    EXPECT_EQ(bitmap.file_name(), path.wstring());
+    bitmap_plus reread(path.wstring());
+    EXPECT_EQ(artist_of(reread), L"Petr");
+}
+
+TEST_F(SavingTest, SaveToAnotherFileLeavesTheImageBoundToItsOwn) {
+    const auto path = write("photo.tif", tiff("Eva"));
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto copy = folder_ / "copy.tiff";
+    bitmap.save_as(copy.wstring());
+    EXPECT_EQ(bitmap.file_name(), path.wstring());
+    bitmap_plus reread(copy.wstring());
+    EXPECT_EQ(artist_of(reread), L"Petr");
+    EXPECT_EQ(file_bytes(path), tiff("Eva"));
+}
+
+TEST_F(SavingTest, WithoutAnImageSavingRaisesPointerError) {
+    bitmap_plus empty;
+    try {
+        empty.save();
+        FAIL() << "saved nothing";
+    } catch (const kestrov_exception& error) {
+        EXPECT_EQ(error.code(), e_pointer);
+    }
+}
+
+} // namespace
+} // namespace kestrov::gdi
