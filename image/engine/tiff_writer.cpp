@@ -77,7 +77,7 @@ public:
     planner(const tiff_structure& old, const property_list& items, bool with_thumbnail_ifd)
         : old_(old), items_(items), with_thumbnail_ifd_(with_thumbnail_ifd) {}
 
-    status plan(std::uint64_t block_size, tiff_rewrite& out);
+    status plan(std::uint64_t block_size, bool reuse_dead_tail, tiff_rewrite& out);
 
 private:
     void take_old_directories();
@@ -86,6 +86,7 @@ private:
     void take_thumbnail(out_directory& directory);
     void add_new_items();
     void settle_pointers();
+    std::optional<std::uint64_t> live_end() const;
     status lay_out(std::uint64_t base, tiff_rewrite& out);
 
     const tiff_structure& old_;
@@ -346,7 +347,73 @@ status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
     return status::ok;
 }
 
-status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
+// The end of the last byte that anything kept still refers to: the header, directories that stay,
+// values that keep their offset, thumbnail and strip data. Nothing when the block may hold
+// references this writer cannot see (sub-IFD arrays, directories it could not read, values of an
+// unknown type).
+std::optional<std::uint64_t> planner::live_end() const {
+    const tiff_ifd* old_ifd0 = old_.find(tiff_directory::ifd0);
+    const tiff_ifd* old_ifd1 = old_.find(tiff_directory::ifd1);
+    if ((old_ifd1 != nullptr && old_ifd1->next_offset != 0) ||
+        (old_ifd1 == nullptr && old_ifd0 != nullptr && old_ifd0->next_offset != 0)) {
+        return std::nullopt;
+    }
+    std::uint64_t end = 8;
+    const auto extend = [&end](std::uint64_t offset, std::uint64_t size) {
+        end = std::max(end, offset + size);
+    };
+    for (const auto& [kind, directory] : directories_) {
+        for (const auto& entry : directory.entries) {
+            const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
+            if (entry.tag == 0x014A || tiff_type_size(entry.type) == 0 || entry.type == 13 ||
+                (entry.points_to && directories_.count(*entry.points_to) == 0)) {
+                return std::nullopt;
+            }
+            if ((!directory.changed || !entry.value) && size > 4) {
+                extend(load_u32(entry.field.data(), old_.order), size);
+            }
+        }
+        if (!directory.changed && directory.existed) {
+            const tiff_ifd* old_directory = old_.find(kind);
+            extend(directory.old_offset, 2 + 12 * std::uint64_t{old_directory->entries.size()} + 4);
+        }
+    }
+    // Data that fields point at: the thumbnail, and strips or tiles.
+    constexpr std::pair<std::uint16_t, std::uint16_t> data_fields[] = {
+        {tag_jpeg_interchange_format, tag_jpeg_interchange_format_length},
+        {0x0111, 0x0117},
+        {0x0144, 0x0145}};
+    for (const auto& [kind, directory] : directories_) {
+        const tiff_ifd* old_directory = old_.find(kind);
+        if (old_directory == nullptr) {
+            continue;
+        }
+        for (const auto& [offsets_tag, lengths_tag] : data_fields) {
+            const auto numbers = [&](std::uint16_t tag) {
+                std::vector<std::uint64_t> values;
+                for (const auto& entry : old_directory->entries) {
+                    if (entry.tag != tag || !entry.value_read) {
+                        continue;
+                    }
+                    const std::size_t step = entry.type == 3 ? 2 : 4;
+                    for (std::size_t i = 0; i + step <= entry.value.size(); i += step) {
+                        values.push_back(step == 2 ? load_u16(entry.value.data() + i, old_.order)
+                                                   : load_u32(entry.value.data() + i, old_.order));
+                    }
+                }
+                return values;
+            };
+            const auto offsets = numbers(offsets_tag);
+            const auto lengths = numbers(lengths_tag);
+            for (std::size_t i = 0; i < std::min(offsets.size(), lengths.size()); ++i) {
+                extend(offsets[i], lengths[i]);
+            }
+        }
+    }
+    return end;
+}
+
+status planner::plan(std::uint64_t block_size, bool reuse_dead_tail, tiff_rewrite& out) {
     out = {};
     take_old_directories();
     add_new_items();
@@ -357,13 +424,20 @@ status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
         return status::ok;
     }
     out.changed = true;
-    return lay_out(block_size, out);
+    std::uint64_t base = block_size;
+    if (reuse_dead_tail) {
+        if (const auto end = live_end(); end && *end < block_size) {
+            base = *end;
+        }
+    }
+    return lay_out(base, out);
 }
 
 } // namespace
 
 status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
-                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out) {
+                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out,
+                         bool reuse_dead_tail) {
     for (const auto& item : items.items()) {
         const std::uint32_t element = tiff_type_size(item.type);
         if (element == 0 || item.value.size() % element != 0 ||
@@ -371,7 +445,7 @@ status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
             return status::invalid_parameter;
         }
     }
-    return planner(old, items, with_thumbnail_ifd).plan(block_size, out);
+    return planner(old, items, with_thumbnail_ifd).plan(block_size, reuse_dead_tail, out);
 }
 
 status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_structure& old,
@@ -388,7 +462,7 @@ status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_struc
         bytes = empty_header;
     }
     tiff_rewrite rewrite;
-    if (const status result = plan_tiff_rewrite(base, bytes.size(), items, true, rewrite);
+    if (const status result = plan_tiff_rewrite(base, bytes.size(), items, true, rewrite, true);
         result != status::ok) {
         return result;
     }

@@ -27,8 +27,13 @@ struct tiff_rewrite {
 // Plans the new block for `items`. `block_size` is the old block's size (a TIFF file's size);
 // `with_thumbnail_ifd` tells an Exif block (IFD0 links to the thumbnail's IFD1) from a TIFF file
 // (IFD0 links to the next page, which is kept as it is).
+// With `reuse_dead_tail`, bytes at the block's end that nothing kept refers to any more (the
+// directories an earlier save appended) are dropped, so repeated saves do not grow the block.
+// It applies only where every reference in the block is known; a TIFF file's further pages are
+// not read, so it never applies there.
 status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
-                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out);
+                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out,
+                         bool reuse_dead_tail = false);
 
 // The Exif block holding `items`: the old block with the rewrite applied, or a new block when
 // there was none. Returns the old block unchanged when the items are as read.

@@ -129,8 +129,9 @@ TEST_P(TiffWriterTest, RemovingTheThumbnailKeepsTheOtherThumbnailFields) {
     EXPECT_NE(after.metadata.properties.find(0x5023), nullptr);
 }
 
-TEST_P(TiffWriterTest, RepeatedSavesKeepWorking) {
+TEST_P(TiffWriterTest, RepeatedSavesKeepWorkingWithoutGrowingTheBlock) {
     auto current = block();
+    std::size_t size_after_first = 0;
     for (int round = 0; round < 5; ++round) {
         auto original = read(current);
         property_list items = original.metadata.properties;
@@ -140,6 +141,12 @@ TEST_P(TiffWriterTest, RepeatedSavesKeepWorking) {
         current = out;
         EXPECT_EQ(read(current).metadata.properties.find(0x0320)->value,
                   text_item(0, "Titulek " + std::to_string(round)).value);
+        EXPECT_EQ(read(current).metadata.properties.find(0x927C)->value,
+                  read(block()).metadata.properties.find(0x927C)->value);
+        if (round == 0) {
+            size_after_first = current.size();
+        }
+        EXPECT_LE(current.size(), size_after_first + 2) << round;
     }
 }
 
