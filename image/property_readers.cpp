@@ -148,6 +148,17 @@ bool get_rational_property(imaging::image* image, std::uint32_t id, double& out)
     return true;
 }
 
+bool get_first_rational(imaging::image* image, std::uint32_t id, std::uint32_t& numerator,
+                        std::uint32_t& denominator) {
+    const auto buffer = item_buffer::read(image, id, imaging::property_type::rational);
+    if (!buffer || buffer->value().size() < 8) {
+        return false;
+    }
+    numerator = imaging::load_u32(buffer->value().data(), imaging::byte_order::little);
+    denominator = imaging::load_u32(buffer->value().data() + 4, imaging::byte_order::little);
+    return true;
+}
+
 bool get_gps_latitude(imaging::image* image, double& out, bool& north) {
     return get_gps_coordinate(image, id_gps_latitude, id_gps_latitude_ref, 'N', out, north);
 }

@@ -19,6 +19,10 @@ bool get_text_property(imaging::image* image, std::uint32_t id, std::wstring& ou
 // (so 1/0 is infinite and 0/0 not a number).
 bool get_rational_property(imaging::image* image, std::uint32_t id, double& out);
 
+// The first rational of a RATIONAL item as stored: numerator and denominator.
+bool get_first_rational(imaging::image* image, std::uint32_t id, std::uint32_t& numerator,
+                        std::uint32_t& denominator);
+
 // GPSLatitude with GPSLatitudeRef: degrees as a magnitude, and whether it is north.
 bool get_gps_latitude(imaging::image* image, double& out, bool& north);
 // GPSLongitude with GPSLongitudeRef: degrees as a magnitude, and whether it is east.

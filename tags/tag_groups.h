@@ -30,11 +30,12 @@ inline constexpr std::array<group_entry, 4> group_entries{{
 
 // The rows of each single group, in list order. The photographic group's last row is the combined
 // resolution row, which carries the id of XResolution.
-inline constexpr std::array<tag_id, 6> descriptive_rows{
+inline constexpr std::array<tag_id, 6> descriptive_rows_order{
     image_title, image_description, artist, make, model, software};
-inline constexpr std::array<tag_id, 3> gps_rows{gps_latitude, gps_longitude, gps_img_direction};
-inline constexpr std::array<tag_id, 4> photo_rows{focal_length, exposure_time, orientation,
-                                                  x_resolution};
+inline constexpr std::array<tag_id, 3> gps_rows_order{gps_latitude, gps_longitude,
+                                                      gps_img_direction};
+inline constexpr std::array<tag_id, 4> photo_rows_order{focal_length, exposure_time, orientation,
+                                                        x_resolution};
 
 // The combo index whose value is `value`, or 0 (the descriptive group) when none is.
 constexpr std::size_t group_index_of(tag_group value) {

@@ -33,13 +33,13 @@ TEST(TagCatalogue, FillingAgainChangesNothingAndUnknownIdsAreOutOfRange) {
 TEST(TagGroups, EveryRowOfEveryGroupHasACatalogueName) {
     tag_catalogue catalogue;
     catalogue.fill();
-    for (const auto id : descriptive_rows) {
+    for (const auto id : descriptive_rows_order) {
         EXPECT_NO_THROW(catalogue.name_of(id));
     }
-    for (const auto id : gps_rows) {
+    for (const auto id : gps_rows_order) {
         EXPECT_NO_THROW(catalogue.name_of(id));
     }
-    for (const auto id : photo_rows) {
+    for (const auto id : photo_rows_order) {
         EXPECT_NO_THROW(catalogue.name_of(id));
     }
 }

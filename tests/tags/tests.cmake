@@ -1,2 +1,3 @@
 list(APPEND MIRTEL_CORE_TEST_SOURCES
+    tags/group_rows_test.cpp
     tags/tag_catalogue_test.cpp)
