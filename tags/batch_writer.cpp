@@ -1,0 +1,153 @@
+#include "tags/batch_writer.h"
+
+#include "image/bitmap_plus.h"
+#include "image/engine/file_system.h"
+#include "image/property_writer.h"
+#include "image/saving.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <set>
+#include <thread>
+
+namespace kestrov::tags {
+
+namespace {
+
+// Files prepared before one flush: enough to make the flush rare, few enough to keep the files
+// they hold open well under any limit.
+constexpr std::size_t files_per_flush = 128;
+
+void apply_texts(gdi::bitmap_plus& bitmap, const descriptive_texts& texts) {
+    for (std::size_t i = 0; i < batch_fields.size(); ++i) {
+        if (!texts.values[i].empty()) {
+            gdi::set_text_property(bitmap.bitmap(), static_cast<std::uint32_t>(batch_fields[i]),
+                                   texts.values[i]);
+        }
+    }
+}
+
+struct prepared_file {
+    file_outcome outcome;
+    gdi::bitmap_plus bitmap;
+    std::unique_ptr<gdi::pending_save> save;
+};
+
+std::wstring folder_of(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash + 1) + L".";
+}
+
+// Prepares, flushes and commits one group of distinct files.
+void write_group(std::vector<prepared_file>& group, const descriptive_texts& texts, unsigned jobs,
+                 bool flush_each) {
+    std::atomic<std::size_t> next{0};
+    auto prepare = [&] {
+        for (std::size_t i = next++; i < group.size(); i = next++) {
+            auto& file = group[i];
+            try {
+                file.bitmap.load(file.outcome.path);
+                apply_texts(file.bitmap, texts);
+                file.save = std::make_unique<gdi::pending_save>(file.bitmap, flush_each);
+            } catch (const std::exception& error) {
+                file.outcome.reason = error.what();
+                file.bitmap.release();
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    const unsigned extra = std::min<unsigned>(jobs, static_cast<unsigned>(group.size())) - 1;
+    for (unsigned i = 0; i < extra; ++i) {
+        workers.emplace_back(prepare);
+    }
+    prepare();
+    for (auto& worker : workers) {
+        worker.join();
+    }
+
+    if (!flush_each) {
+        std::set<std::wstring> folders;
+        for (const auto& file : group) {
+            if (file.save) {
+                folders.insert(folder_of(file.outcome.path));
+            }
+        }
+        for (const auto& folder : folders) {
+            if (imaging::flush_file_system(folder)) {
+                continue;
+            }
+            // Nothing unflushed may replace an original: the files of this folder stay as they
+            // were.
+            for (auto& file : group) {
+                if (file.save && folder_of(file.outcome.path) == folder) {
+                    file.save.reset();
+                    file.outcome.reason = "Změny nelze bezpečně zapsat na disk.";
+                }
+            }
+        }
+    }
+    for (auto& file : group) {
+        if (!file.save) {
+            continue;
+        }
+        try {
+            file.save->commit();
+            file.outcome.written = true;
+        } catch (const std::exception& error) {
+            file.outcome.reason = error.what();
+        }
+        file.save.reset();
+        file.bitmap.release();
+    }
+}
+
+} // namespace
+
+file_outcome write_descriptive_texts(const std::wstring& path, const descriptive_texts& texts) {
+    file_outcome outcome{path, false, {}};
+    try {
+        gdi::bitmap_plus bitmap(path);
+        apply_texts(bitmap, texts);
+        bitmap.save_as(bitmap.file_name());
+        outcome.written = true;
+    } catch (const std::exception& error) {
+        outcome.reason = error.what();
+    }
+    return outcome;
+}
+
+std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring>& paths,
+                                                  const descriptive_texts& texts, unsigned jobs,
+                                                  const batch_progress& progress) {
+    const bool flush_each = !imaging::file_system_flush_available();
+    jobs = std::max(jobs, 1U);
+    std::vector<file_outcome> outcomes;
+    outcomes.reserve(paths.size());
+    std::size_t start = 0;
+    while (start < paths.size()) {
+        // A group holds each file once: the second listing of a file is written after the first.
+        std::set<std::wstring> in_group;
+        std::size_t end = start;
+        while (end < paths.size() && end - start < files_per_flush &&
+               in_group.insert(paths[end]).second) {
+            ++end;
+        }
+        std::vector<prepared_file> group(end - start);
+        for (std::size_t i = 0; i < group.size(); ++i) {
+            group[i].outcome.path = paths[start + i];
+        }
+        write_group(group, texts, jobs, flush_each);
+        for (auto& file : group) {
+            outcomes.push_back(std::move(file.outcome));
+            if (progress) {
+                progress(outcomes.size(), paths.size());
+            }
+        }
+        start = end;
+    }
+    return outcomes;
+}
+
+} // namespace kestrov::tags

@@ -1,0 +1,43 @@
+// Writing the same descriptive texts into many files: the step for one file, and a batch that
+// makes many files durable with one flush before it replaces any of them.
+#pragma once
+
+#include "tags/tag_ids.h"
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kestrov::tags {
+
+// The fields in the order they are written: title, description, author, maker, model, software.
+inline constexpr std::array<tag_id, 6> batch_fields{image_title, image_description, artist, make,
+                                                    model,       software};
+
+// One text per field of batch_fields; an empty text leaves that tag as it is.
+struct descriptive_texts {
+    std::array<std::wstring, 6> values;
+};
+
+struct file_outcome {
+    std::wstring path;
+    bool written = false;
+    std::string reason; // why not, in the user's language (UTF-8)
+};
+
+// Loads the file, writes the non-empty texts in field order and saves it over itself. Any
+// failure leaves the file as it was and is returned as the reason.
+file_outcome write_descriptive_texts(const std::wstring& path, const descriptive_texts& texts);
+
+using batch_progress = std::function<void(std::size_t done, std::size_t total)>;
+
+// The same for many files, in order of the list; a file listed twice is written twice. Up to
+// `jobs` files are read and written at once. New versions are flushed together, then put in
+// place of the originals; a file that fails never stops the others.
+std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring>& paths,
+                                                  const descriptive_texts& texts, unsigned jobs,
+                                                  const batch_progress& progress = {});
+
+} // namespace kestrov::tags

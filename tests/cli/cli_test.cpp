@@ -1,0 +1,176 @@
+// The console tool run as a user runs it, on the sample photos.
+#include "image/bitmap_plus.h"
+#include "image/text_conversion.h"
+#include "tags/group_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace kestrov::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path corpus = fs::path(MIRTEL_SOURCE_DIR) / ".." / "shared" / "corpus";
+
+struct run_result {
+    int exit_code = -1;
+    std::string output; // stdout only
+};
+
+std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text) {
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return out + "'";
+}
+
+run_result run(const std::vector<std::string>& arguments) {
+    std::string command = quoted(MIRTEL_CLI_PATH);
+    for (const auto& argument : arguments) {
+        command += " " + quoted(argument);
+    }
+    command += " 2>/dev/null";
+    run_result result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buffer[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        result.output.append(buffer, count);
+    }
+    const int status = ::pclose(pipe);
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string model_text(const fs::path& file, tags::tag_group group) {
+    tags::tag_catalogue catalogue;
+    catalogue.fill();
+    gdi::bitmap_plus bitmap(file.wstring());
+    tags::missing_tag_list missing;
+    std::wstring text;
+    for (const auto& row : tags::group_rows(group, bitmap.bitmap(), catalogue, missing)) {
+        text += row.name + L"\t" + row.value + L"\n";
+    }
+    std::string utf8;
+    to_multibyte(text, code_page_utf8, utf8);
+    return utf8;
+}
+
+std::vector<fs::path> corpus_photos() {
+    std::vector<fs::path> photos;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        if (entry.is_regular_file() && entry.path().parent_path().filename() != "invalid" &&
+            entry.path().extension() != ".md") {
+            photos.push_back(entry.path());
+        }
+    }
+    std::sort(photos.begin(), photos.end());
+    return photos;
+}
+
+TEST(CliShow, PrintsExactlyWhatTheRowModelGivesForEveryPhotoAndGroup) {
+    const auto photos = corpus_photos();
+    ASSERT_GT(photos.size(), 30U);
+    for (const auto& photo : photos) {
+        for (const auto& [name, group] :
+             {std::pair{"popisne", tags::group_descriptive}, std::pair{"gps", tags::group_gps},
+              std::pair{"foto", tags::group_photo}, std::pair{"vse", tags::group_all}}) {
+            const auto result = run({"show", "--group", name, photo.string()});
+            EXPECT_EQ(result.exit_code, 0) << photo;
+            EXPECT_EQ(result.output, model_text(photo, group)) << photo << " " << name;
+        }
+    }
+}
+
+class CliWriteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / "mirtel-cli-test";
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        for (const auto* name : {"Canon_40D.jpg", "Nikon_D70.jpg", "gps/DSCN0010.jpg"}) {
+            const auto target = folder_ / fs::path(name).filename();
+            fs::copy_file(corpus / "jpg" / name, target);
+            fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
+            copies_.push_back(target.string());
+        }
+    }
+    void TearDown() override {
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+        }
+        fs::remove_all(folder_);
+    }
+
+    fs::path folder_;
+    std::vector<std::string> copies_;
+};
+
+TEST_F(CliWriteTest, SetThenShowShowsTheNewTexts) {
+    std::vector<std::string> arguments = {
+        "set", "--title", "Výlet na Sněžku", "--author", "Eva Nováková", "-j", "2"};
+    arguments.insert(arguments.end(), copies_.begin(), copies_.end());
+    const auto set = run(arguments);
+    EXPECT_EQ(set.exit_code, 0);
+    EXPECT_EQ(set.output, "Zapsáno 3 z 3 souborů.\n");
+    for (const auto& copy : copies_) {
+        const auto shown = run({"show", copy});
+        EXPECT_NE(shown.output.find("Název\tVýlet na Sněžku\n"), std::string::npos) << copy;
+        EXPECT_NE(shown.output.find("Autor\tEva Nováková\n"), std::string::npos) << copy;
+    }
+}
+
+TEST_F(CliWriteTest, FilesThatCannotBeReadOrWrittenAreReportedAndTheOthersWritten) {
+    fs::permissions(copies_[1],
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const auto not_a_photo = folder_ / "notes.jpg";
+    std::FILE* file = std::fopen(not_a_photo.string().c_str(), "w");
+    std::fputs("not a photo", file);
+    std::fclose(file);
+    const auto set = run({"set", "--author", "Eva", copies_[0], copies_[1], not_a_photo.string(),
+                          (folder_ / "missing.jpg").string(), copies_[2]});
+    EXPECT_EQ(set.exit_code, 1);
+    EXPECT_EQ(set.output, "Zapsáno 2 z 5 souborů.\n");
+    EXPECT_NE(run({"show", copies_[0]}).output.find("Autor\tEva\n"), std::string::npos);
+    EXPECT_EQ(run({"show", copies_[1]}).output.find("Autor\tEva\n"), std::string::npos);
+    EXPECT_NE(run({"show", copies_[2]}).output.find("Autor\tEva\n"), std::string::npos);
+}
+
+TEST_F(CliWriteTest, DumpShowsLengthTypeAndBytesAndRemoveTakesItemsAway) {
+    const auto dump = run({"dump", copies_[0], "271"});
+    EXPECT_EQ(dump.exit_code, 0);
+    EXPECT_EQ(dump.output, "Počet bytů dat: 6\nTyp: 2\n43 61 6E 6F 6E 00\n");
+    EXPECT_EQ(run({"dump", copies_[0], "0x011A"}).output,
+              "Počet bytů dat: 8\nTyp: 5\n48 00 00 00 01 00 00 00\n");
+    EXPECT_EQ(run({"dump", copies_[0], "0"}).exit_code, 1);
+
+    EXPECT_EQ(run({"remove", copies_[0], "0x011A", "271"}).exit_code, 0);
+    const auto gone = run({"dump", copies_[0], "271"});
+    EXPECT_EQ(gone.exit_code, 1);
+    EXPECT_TRUE(gone.output.empty());
+    EXPECT_EQ(run({"remove", copies_[0], "271"}).exit_code, 1);
+}
+
+TEST(CliArguments, WrongCommandLinesExitWithTwo) {
+    EXPECT_EQ(run({}).exit_code, 2);
+    EXPECT_EQ(run({"bogus"}).exit_code, 2);
+    EXPECT_EQ(run({"show"}).exit_code, 2);
+    EXPECT_EQ(run({"show", "--group", "vsechny", "a.jpg"}).exit_code, 2);
+    EXPECT_EQ(run({"dump", "a.jpg", "abc"}).exit_code, 2);
+    EXPECT_EQ(run({"set", "-j", "0", "a.jpg"}).exit_code, 2);
+    EXPECT_EQ(run({"--help"}).exit_code, 0);
+    EXPECT_EQ(run({"--version"}).output, "mirtel-cli 1.0.0.2\n");
+}
+
+} // namespace
+} // namespace kestrov::cli

@@ -1,0 +1,135 @@
+#include "tags/batch_writer.h"
+
+#include "image/bitmap_plus.h"
+#include "image/engine/tiff_builder.h"
+#include "image/property_readers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace kestrov::tags {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace imaging::testing;
+
+class BatchWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  (std::string("mirtel-batch-") +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override {
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+        }
+        fs::remove_all(folder_);
+    }
+
+    std::wstring photo(const std::string& name) {
+        tiff_contents contents;
+        contents.ifd0 = {ascii(0x010F, "Canon"), ascii(0x0131, "firmware"), shorts(0x0112, {3})};
+        const auto bytes = build_tiff(contents, imaging::byte_order::little);
+        const auto path = folder_ / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path.wstring();
+    }
+
+    static std::optional<std::wstring> text(const std::wstring& path, std::uint32_t id) {
+        gdi::bitmap_plus bitmap(path);
+        std::wstring value;
+        if (!gdi::get_text_property(bitmap.bitmap(), id, value)) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    std::size_t files_in_folder() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
+    }
+
+    fs::path folder_;
+};
+
+descriptive_texts author_only(const std::wstring& author) {
+    descriptive_texts texts;
+    texts.values[2] = author;
+    return texts;
+}
+
+TEST_F(BatchWriterTest, WritesTheFilledFieldsIntoEveryFileAndKeepsTheRest) {
+    const std::vector<std::wstring> files = {photo("a.tif"), photo("b.tif"), photo("c.tif")};
+    std::vector<std::size_t> progress;
+    const auto outcomes = write_descriptive_texts(
+        files, author_only(L"Eva Nováková"), 2,
+        [&progress](std::size_t done, std::size_t) { progress.push_back(done); });
+    ASSERT_EQ(outcomes.size(), 3U);
+    for (const auto& outcome : outcomes) {
+        EXPECT_TRUE(outcome.written) << outcome.reason;
+        EXPECT_EQ(text(outcome.path, 0x013B), L"Eva Nováková");
+        EXPECT_EQ(text(outcome.path, 0x010F), L"Canon");
+        EXPECT_EQ(text(outcome.path, 0x0131), L"firmware");
+        EXPECT_EQ(text(outcome.path, 0x0320), std::nullopt);
+    }
+    EXPECT_EQ(progress, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(files_in_folder(), 3U);
+}
+
+TEST_F(BatchWriterTest, AFileThatCannotBeReadOrWrittenIsReportedAndTheOthersAreWritten) {
+    const auto read_only = photo("locked.tif");
+    fs::permissions(read_only,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const std::vector<std::wstring> files = {photo("a.tif"), (folder_ / "missing.tif").wstring(),
+                                             read_only, photo("b.tif")};
+    const auto outcomes = write_descriptive_texts(files, author_only(L"Eva"), 1);
+    ASSERT_EQ(outcomes.size(), 4U);
+    EXPECT_TRUE(outcomes[0].written);
+    EXPECT_FALSE(outcomes[1].written);
+    EXPECT_FALSE(outcomes[1].reason.empty());
+    EXPECT_FALSE(outcomes[2].written);
+    EXPECT_EQ(text(read_only, 0x013B), std::nullopt);
+    EXPECT_TRUE(outcomes[3].written);
+    EXPECT_EQ(text(files[3], 0x013B), L"Eva");
+}
+
+TEST_F(BatchWriterTest, AFileListedTwiceIsWrittenTwice) {
+    const auto file = photo("a.tif");
+    const auto outcomes = write_descriptive_texts({file, file}, author_only(L"Eva"), 2);
+    ASSERT_EQ(outcomes.size(), 2U);
+    EXPECT_TRUE(outcomes[0].written) << outcomes[0].reason;
+    EXPECT_TRUE(outcomes[1].written) << outcomes[1].reason;
+    EXPECT_EQ(files_in_folder(), 1U);
+}
+
+TEST_F(BatchWriterTest, EmptyFieldsSaveTheFileWithItsTagsUnchanged) {
+    const auto file = photo("a.tif");
+    const auto outcome = write_descriptive_texts(file, descriptive_texts{});
+    EXPECT_TRUE(outcome.written) << outcome.reason;
+    EXPECT_EQ(text(file, 0x010F), L"Canon");
+    EXPECT_EQ(text(file, 0x013B), std::nullopt);
+}
+
+TEST_F(BatchWriterTest, FieldsAreWrittenToTheirTags) {
+    const auto file = photo("a.tif");
+    descriptive_texts texts;
+    texts.values = {L"Název", L"Popis", L"Autor", L"Výrobce", L"Model", L"Software"};
+    ASSERT_TRUE(write_descriptive_texts(file, texts).written);
+    EXPECT_EQ(text(file, 0x0320), L"Název");
+    EXPECT_EQ(text(file, 0x010E), L"Popis");
+    EXPECT_EQ(text(file, 0x013B), L"Autor");
+    EXPECT_EQ(text(file, 0x010F), L"Výrobce");
+    EXPECT_EQ(text(file, 0x0110), L"Model");
+    EXPECT_EQ(text(file, 0x0131), L"Software");
+}
+
+} // namespace
+} // namespace kestrov::tags
