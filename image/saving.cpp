@@ -91,7 +91,7 @@ pending_save::~pending_save() {
     }
 }
 
-void pending_save::commit() {
+void pending_save::commit(bool reload) {
     imaging::image* image = bitmap_.bitmap();
     if (!pending_ || image == nullptr) {
         throw kestrov_exception(e_pointer);
@@ -117,7 +117,9 @@ void pending_save::commit() {
         throw kestrov_exception();
     }
     pending_ = false;
-    bitmap_.load(own_);
+    if (reload) {
+        bitmap_.load(own_);
+    }
 }
 
 } // namespace kestrov::gdi

@@ -30,10 +30,10 @@ public:
     pending_save& operator=(const pending_save&) = delete;
     ~pending_save();
 
-    // Puts the new content in the file's place and loads it. When the file changed on disk since
-    // it was loaded, or cannot be replaced, raises and leaves the file, and the image with its
-    // edits, as they were.
-    void commit();
+    // Puts the new content in the file's place and loads it (or, without `reload`, leaves the
+    // bitmap empty). When the file changed on disk since it was loaded, or cannot be replaced,
+    // raises and leaves the file, and the image with its edits, as they were.
+    void commit(bool reload = true);
 
     const std::wstring& temporary_file() const { return temporary_; }
 

@@ -93,7 +93,7 @@ void write_group(std::vector<prepared_file>& group, const descriptive_texts& tex
             continue;
         }
         try {
-            file.save->commit();
+            file.save->commit(false);
             file.outcome.written = true;
         } catch (const std::exception& error) {
             file.outcome.reason = error.what();

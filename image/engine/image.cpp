@@ -2,6 +2,7 @@
 
 #include "app/hresult.h"
 #include "app/last_error.h"
+#include "image/engine/cached_source.h"
 #include "image/engine/container_writer.h"
 #include "image/engine/image_format.h"
 #include "image/engine/input_file.h"
@@ -80,7 +81,7 @@ std::unique_ptr<image> image::from_file(std::wstring_view path) {
             return result;
         }
         const file_identity identity = file->identity();
-        result->load(std::move(file));
+        result->load(std::make_unique<cached_source>(std::move(file)));
         if (result->source_) {
             result->source_identity_ = identity;
         }
