@@ -1,10 +1,12 @@
 #include "app/version_info_win.h"
 
 #include "app/kestrov_exception.h"
+#include "app/version_text.h"
 
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -35,11 +37,28 @@ std::vector<std::byte> read_version_data(const std::wstring& path) {
     if (size == 0) {
         throw kestrov_exception();
     }
-    std::vector<std::byte> data(size);
+    std::vector<std::byte> data;
+    try {
+        data.resize(size);
+    } catch (const std::bad_alloc&) {
+        raise_last_error(e_outofmemory);
+    }
     if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) {
         throw kestrov_exception(last_error_hresult(true));
     }
     return data;
+}
+
+// A block of the version data, at least `minimum` bytes long (characters, for string values).
+const void* query_version_block(std::vector<std::byte>& data, const std::wstring& query,
+                                UINT minimum, UINT& size) {
+    void* found = nullptr;
+    size = 0;
+    if (!VerQueryValueW(data.data(), query.c_str(), &found, &size) || found == nullptr ||
+        size < minimum) {
+        throw kestrov_exception(last_error_hresult(true));
+    }
+    return found;
 }
 
 } // namespace
@@ -50,24 +69,24 @@ std::wstring version_string(const wchar_t* name) {
     }
     auto data = read_version_data(own_executable_path());
 
-    void* found = nullptr;
-    UINT found_size = 0;
-    if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &found, &found_size) ||
-        found_size < 2 * sizeof(std::uint16_t)) {
-        throw kestrov_exception(last_error_hresult(true));
-    }
-    std::uint16_t translation[2];
-    std::memcpy(translation, found, sizeof translation);
+    UINT size = 0;
+    const void* translations =
+        query_version_block(data, L"\\VarFileInfo\\Translation", 2 * sizeof(std::uint16_t), size);
+    std::uint16_t first[2];
+    std::memcpy(first, translations, sizeof first);
 
-    wchar_t query[100];
-    std::swprintf(query, 100, L"\\StringFileInfo\\%04x%04x\\%ls", unsigned{translation[0]},
-                  unsigned{translation[1]}, name);
-    if (!VerQueryValueW(data.data(), query, &found, &found_size)) {
-        throw kestrov_exception(last_error_hresult(true));
-    }
+    const auto* text = static_cast<const wchar_t*>(
+        query_version_block(data, version_string_query(first[0], first[1], name), 0, size));
     // The size counts the terminating zero, which stays out of the result.
-    const auto* text = static_cast<const wchar_t*>(found);
-    return std::wstring(text, wcsnlen(text, found_size));
+    return std::wstring(text, wcsnlen(text, size));
+}
+
+std::wstring product_version() {
+    auto data = read_version_data(own_executable_path());
+    UINT size = 0;
+    VS_FIXEDFILEINFO fixed;
+    std::memcpy(&fixed, query_version_block(data, L"\\", sizeof fixed, size), sizeof fixed);
+    return version_number_text(fixed.dwProductVersionMS, fixed.dwProductVersionLS);
 }
 
 } // namespace kestrov

@@ -9,4 +9,8 @@ namespace kestrov {
 // std::invalid_argument for a missing name and kestrov_exception when the resource cannot be read.
 std::wstring version_string(const wchar_t* name);
 
+// The executable's product version (not its file version) as "a.b.c.d". Raises kestrov_exception
+// when the resource cannot be read.
+std::wstring product_version();
+
 } // namespace kestrov

@@ -51,6 +51,8 @@ TEST(SystemMessageOnWindows, OfZeroIsUnspecifiedWhateverTheSystemSays) {
     EXPECT_EQ(system_message(0), "Nespecifikovaná chyba");
 }
 
+// This executable deliberately carries no version resource; the program's own is read in
+// win_version_tests.
 TEST(ProductName, FallsBackWithoutAVersionResource) {
     application_base application;
     EXPECT_EQ(application.product_name(), std::wstring(fallback_product_name));

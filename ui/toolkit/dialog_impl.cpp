@@ -1,0 +1,111 @@
+#include "ui/toolkit/dialog_impl.h"
+
+#include "app/kestrov_exception.h"
+#include "ui/toolkit/reflection.h"
+
+#include <exception>
+
+namespace kestrov::winapi {
+
+INT_PTR CALLBACK static_dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+        auto* object = reinterpret_cast<dialog_impl*>(lparam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
+        object->handle = hwnd;
+        return object->on_init_dialog(reinterpret_cast<HWND>(wparam));
+    }
+    // Messages before WM_INITDIALOG (WM_SETFONT among them) find no object and are not handled.
+    auto* object = reinterpret_cast<dialog_impl*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (object == nullptr) {
+        return 0;
+    }
+    return object->dialog_proc(message, wparam, lparam);
+}
+
+dialog_impl::~dialog_impl() {
+    // As for top-level windows: what the window says while it is destroyed here must not reach an
+    // object whose derived parts are already gone.
+    if (handle != nullptr && IsWindow(handle) &&
+        GetWindowLongPtrW(handle, DWLP_USER) == reinterpret_cast<LONG_PTR>(this)) {
+        SetWindowLongPtrW(handle, DWLP_USER, 0);
+    }
+    try {
+        dialog_impl::destroy();
+    } catch (const std::exception&) {
+    }
+}
+
+void dialog_impl::destroy() {
+    if (IsWindow(handle) && !DestroyWindow(handle)) {
+        raise_last_error();
+    }
+    handle = nullptr;
+}
+
+INT_PTR dialog_impl::dialog_proc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_COMMAND) {
+        if (LOWORD(wparam) == IDOK) {
+            on_ok();
+        } else if (LOWORD(wparam) == IDCANCEL) {
+            on_cancel();
+        }
+    }
+    if (message == WM_CTLCOLORDLG) {
+        return system_background ? 0 : reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    LRESULT result = 0;
+    if (reflect(handle, message, wparam, lparam, result)) {
+        return result;
+    }
+    return 0;
+}
+
+INT_PTR dialog_impl::on_init_dialog(HWND) {
+    return TRUE;
+}
+
+void dialog_impl::on_ok() {
+    if (modal) {
+        end_dialog(IDOK);
+    }
+}
+
+void dialog_impl::on_cancel() {
+    if (modal) {
+        end_dialog(IDCANCEL);
+    }
+}
+
+void dialog_impl::end_dialog(INT_PTR result) {
+    if (!IsWindow(handle) || !EndDialog(handle, result)) {
+        raise_last_error();
+    }
+}
+
+window dialog_impl::item(int control_id) const {
+    const HWND control = GetDlgItem(handle, control_id);
+    if (!IsWindow(control)) {
+        raise_last_error();
+    }
+    return window(control);
+}
+
+std::wstring dialog_impl::item_text(int control_id) const {
+    return item(control_id).text();
+}
+
+INT_PTR run_modal(dialog_impl& dialog, int template_id, HWND owner) {
+    const HINSTANCE instance = this_module();
+    if (instance == nullptr) {
+        raise_last_error();
+    }
+    dialog.modal = true;
+    const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(template_id), owner,
+                                           static_dialog_proc, reinterpret_cast<LPARAM>(&dialog));
+    if (result == -1) {
+        raise_last_error();
+    }
+    return result;
+}
+
+} // namespace kestrov::winapi

@@ -1,0 +1,84 @@
+#include "ui/toolkit/window_impl.h"
+
+#include "app/kestrov_exception.h"
+#include "ui/toolkit/reflection.h"
+
+#include <exception>
+
+namespace kestrov::winapi {
+
+LRESULT CALLBACK static_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    // Read before WM_CREATE stores the pointer, so WM_CREATE itself (and all before it) goes to the
+    // default procedure: the object sees its window only once the window exists.
+    auto* object = reinterpret_cast<window_impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_CREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    if (object != nullptr) {
+        return object->window_proc(message, wparam, lparam);
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+window_impl::~window_impl() {
+    if (handle != nullptr && IsWindow(handle) &&
+        GetWindowLongPtrW(handle, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
+        SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
+    }
+    try {
+        window::destroy();
+    } catch (const std::exception&) {
+    }
+}
+
+bool window_impl::register_class() {
+    const HINSTANCE instance = this_module();
+    WNDCLASSEXW found{};
+    found.cbSize = sizeof found;
+    if (GetClassInfoExW(instance, class_name(), &found)) {
+        return false;
+    }
+    WNDCLASSEXW description{};
+    description.cbSize = sizeof description;
+    description.style = CS_HREDRAW | CS_VREDRAW;
+    description.lpfnWndProc = static_window_proc;
+    description.hInstance = instance;
+    description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    description.lpszClassName = class_name();
+    if (RegisterClassExW(&description) == 0) {
+        raise_last_error();
+    }
+    return true;
+}
+
+LRESULT window_impl::window_proc(UINT message, WPARAM wparam, LPARAM lparam) {
+    return default_proc(message, wparam, lparam);
+}
+
+LRESULT window_impl::default_proc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_CTLCOLORDLG) {
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    LRESULT result = 0;
+    if (reflect(handle, message, wparam, lparam, result)) {
+        return result;
+    }
+    return DefWindowProcW(handle, message, wparam, lparam);
+}
+
+void window_impl::create(const wchar_t* class_name, const wchar_t* title, HINSTANCE instance) {
+    destroy();
+    const HWND created =
+        CreateWindowExW(0, class_name, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    if (created == nullptr) {
+        raise_last_error();
+    }
+    handle = created;
+    owned = true;
+}
+
+} // namespace kestrov::winapi
