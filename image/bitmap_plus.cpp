@@ -1,10 +1,9 @@
 #include "image/bitmap_plus.h"
 
+#include "image/ascii_case.h"
 #include "image/gdiplus_exception.h"
 #include "image/saving.h"
 #include "image/supported_extensions.h"
-
-#include <algorithm>
 
 namespace kestrov::gdi {
 

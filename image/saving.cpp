@@ -2,6 +2,7 @@
 
 #include "app/kestrov_exception.h"
 #include "app/last_error.h"
+#include "image/ascii_case.h"
 #include "image/engine/file_system.h"
 #include "image/gdiplus_exception.h"
 #include "image/supported_extensions.h"

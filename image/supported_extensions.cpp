@@ -1,6 +1,7 @@
 #include "image/supported_extensions.h"
 
 #include "app/kestrov_exception.h"
+#include "image/ascii_case.h"
 #include "image/engine/codecs.h"
 
 #include <algorithm>
@@ -8,17 +9,6 @@
 namespace kestrov {
 
 namespace {
-
-// The extensions are ASCII, so ASCII case folding is all a comparison needs.
-wchar_t fold(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
-}
-
-bool equal_ignoring_case(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](wchar_t x, wchar_t y) { return fold(x) == fold(y); });
-}
 
 bool is_separator(wchar_t c) {
     return c == L'*' || c == L';' || c == L' ';
@@ -41,7 +31,7 @@ void load_decoder_extensions(std::vector<std::wstring>& list) {
             }
             std::wstring token;
             for (; i < text.size() && !is_separator(text[i]); ++i) {
-                token.push_back(fold(text[i]));
+                token.push_back(fold_ascii(text[i]));
             }
             list.push_back(std::move(token));
         }

@@ -2,6 +2,7 @@
 
 #include "app/hresult.h"
 #include "app/last_error.h"
+#include "image/engine/stat_identity.h"
 #include "image/text_conversion.h"
 
 #include <cerrno>

@@ -1,5 +1,7 @@
 #include "image/engine/file_system.h"
 
+#include "image/engine/handle_identity_win.h"
+
 #include <algorithm>
 #include <string>
 
@@ -29,13 +31,7 @@ std::optional<file_identity> identity_of(std::wstring_view path) {
     if (!ok) {
         return std::nullopt;
     }
-    auto join = [](DWORD high, DWORD low) {
-        return (std::uint64_t{high} << 32) | std::uint64_t{low};
-    };
-    return file_identity{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
-                         join(info.nFileSizeHigh, info.nFileSizeLow),
-                         static_cast<std::int64_t>(join(info.ftLastWriteTime.dwHighDateTime,
-                                                        info.ftLastWriteTime.dwLowDateTime))};
+    return identity_from_information(info);
 }
 
 std::unique_ptr<output_file> output_file::create(std::wstring_view path) {

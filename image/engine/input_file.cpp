@@ -1,6 +1,7 @@
 #include "image/engine/input_file.h"
 
 #include "image/engine/byte_reader.h"
+#include "image/engine/stat_identity.h"
 
 #include "app/hresult.h"
 #include "app/last_error.h"

@@ -1,6 +1,7 @@
 #include "image/engine/input_file.h"
 
 #include "image/engine/byte_reader.h"
+#include "image/engine/handle_identity_win.h"
 
 #include <algorithm>
 #include <string>
@@ -54,17 +55,9 @@ std::unique_ptr<input_file> input_file::open(std::wstring_view path, status& res
         CloseHandle(file);
         return nullptr;
     }
-    auto join = [](DWORD high, DWORD low) {
-        return (std::uint64_t{high} << 32) | std::uint64_t{low};
-    };
-    const file_identity identity{
-        info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
-        join(info.nFileSizeHigh, info.nFileSizeLow),
-        static_cast<std::int64_t>(
-            join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime))};
     result = status::ok;
     return std::unique_ptr<input_file>(
-        new input_file(reinterpret_cast<std::intptr_t>(file), identity));
+        new input_file(reinterpret_cast<std::intptr_t>(file), identity_from_information(info)));
 }
 
 input_file::~input_file() {

@@ -1,6 +1,7 @@
 // The console tool run as a user runs it, on the sample photos.
 #include "image/bitmap_plus.h"
 #include "image/text_conversion.h"
+#include "support/temporary_folder.h"
 #include "tags/group_rows.h"
 
 #include <gtest/gtest.h>
@@ -94,24 +95,14 @@ TEST(CliShow, PrintsExactlyWhatTheRowModelGivesForEveryPhotoAndGroup) {
 class CliWriteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / "mirtel-cli-test";
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
         for (const auto* name : {"Canon_40D.jpg", "Nikon_D70.jpg", "gps/DSCN0010.jpg"}) {
-            const auto target = folder_ / fs::path(name).filename();
+            const auto target = folder_.path() / fs::path(name).filename();
             fs::copy_file(corpus / "jpg" / name, target);
             fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
             copies_.push_back(target.string());
         }
     }
-    void TearDown() override {
-        for (const auto& entry : fs::directory_iterator(folder_)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-        }
-        fs::remove_all(folder_);
-    }
-
-    fs::path folder_;
+    kestrov::testing::temporary_folder folder_;
     std::vector<std::string> copies_;
 };
 
@@ -133,12 +124,12 @@ TEST_F(CliWriteTest, FilesThatCannotBeReadOrWrittenAreReportedAndTheOthersWritte
     fs::permissions(copies_[1],
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    const auto not_a_photo = folder_ / "notes.jpg";
+    const auto not_a_photo = folder_.path() / "notes.jpg";
     std::FILE* file = std::fopen(not_a_photo.string().c_str(), "w");
     std::fputs("not a photo", file);
     std::fclose(file);
     const auto set = run({"set", "--author", "Eva", copies_[0], copies_[1], not_a_photo.string(),
-                          (folder_ / "missing.jpg").string(), copies_[2]});
+                          (folder_.path() / "missing.jpg").string(), copies_[2]});
     EXPECT_EQ(set.exit_code, 1);
     EXPECT_EQ(set.output, "Zapsáno 2 z 5 souborů.\n");
     EXPECT_NE(run({"show", copies_[0]}).output.find("Autor\tEva\n"), std::string::npos);

@@ -3,6 +3,7 @@
 #include "app/system_message.h"
 #include "image/engine/tiff_builder.h"
 #include "image/gdiplus_exception.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,24 +18,11 @@ using namespace imaging::testing;
 
 class BitmapPlusTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ =
-            fs::temp_directory_path() /
-            ("mirtel-bitmap-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::wstring write(const std::string& name, const std::vector<std::byte>& bytes) {
-        const auto path = folder_ / name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path.wstring();
+        return folder_.write(name, bytes).wstring();
     }
 
-    fs::path folder_;
+    kestrov::testing::temporary_folder folder_;
 };
 
 std::vector<std::byte> tiff_with_artist(const std::string& artist) {
@@ -56,7 +44,7 @@ TEST_F(BitmapPlusTest, LoadKeepsTheImageAndItsPath) {
 TEST_F(BitmapPlusTest, MissingFileRaisesWithFileNotFoundAndLeavesItEmpty) {
     bitmap_plus bitmap(write("a.tif", tiff_with_artist("Eva")));
     try {
-        bitmap.load((folder_ / "missing.jpg").wstring());
+        bitmap.load((folder_.path() / "missing.jpg").wstring());
         FAIL() << "no exception";
     } catch (const gdiplus_exception& error) {
         EXPECT_EQ(error.status(), imaging::status::file_not_found);
@@ -81,7 +69,7 @@ TEST_F(BitmapPlusTest, FileThatIsNoImageRaisesUnknownFormatWhateverItsName) {
 
 TEST_F(BitmapPlusTest, AFolderIsNoImage) {
     bitmap_plus bitmap;
-    EXPECT_THROW(bitmap.load(folder_.wstring()), gdiplus_exception);
+    EXPECT_THROW(bitmap.load(folder_.path().wstring()), gdiplus_exception);
 }
 
 TEST(GdiplusException, AllocationAndEncoderCasesCarryTheirTextsAndCodes) {

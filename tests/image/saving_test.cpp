@@ -5,6 +5,7 @@
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
 #include "image/property_writer.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,32 +30,10 @@ std::vector<std::byte> file_bytes(const fs::path& path) {
 
 class SavingTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  (std::string("mirtel-saving-") +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        for (const auto& entry : fs::directory_iterator(folder_)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-        }
-        fs::remove_all(folder_);
-    }
-
     fs::path write(const std::string& name, const std::vector<std::byte>& bytes) {
-        const auto path = folder_ / name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path;
+        return folder_.write(name, bytes);
     }
-
-    std::size_t files_in_folder() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
-    }
+    std::size_t files_in_folder() const { return folder_.file_count(); }
 
     static std::vector<std::byte> tiff(const std::string& artist) {
         tiff_contents contents;
@@ -68,7 +47,7 @@ protected:
         return text;
     }
 
-    fs::path folder_;
+    kestrov::testing::temporary_folder folder_;
 };
 
 TEST(FindEncoder, ChoosesByExtensionIgnoringCase) {
@@ -148,7 +127,7 @@ TEST_F(SavingTest, FileChangedOnDiskSinceLoadingIsNotOverwritten) {
 TEST_F(SavingTest, EncoderOfAnotherFormatIsRefusedAndLeavesNothing) {
     const auto path = write("photo.tif", tiff("Eva"));
     bitmap_plus bitmap(path.wstring());
-    const auto other = folder_ / "copy.png";
+    const auto other = folder_.path() / "copy.png";
     try {
         bitmap.save_to(other.wstring());
         FAIL() << "converted to another format";
@@ -176,7 +155,7 @@ TEST_F(SavingTest, SaveToAnotherFileLeavesTheImageBoundToItsOwn) {
     const auto path = write("photo.tif", tiff("Eva"));
     bitmap_plus bitmap(path.wstring());
     set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
-    const auto copy = folder_ / "copy.tiff";
+    const auto copy = folder_.path() / "copy.tiff";
     bitmap.save_as(copy.wstring());
     EXPECT_EQ(bitmap.file_name(), path.wstring());
     bitmap_plus reread(copy.wstring());

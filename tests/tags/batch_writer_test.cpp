@@ -3,6 +3,7 @@
 #include "image/bitmap_plus.h"
 #include "image/engine/tiff_builder.h"
 #include "image/property_readers.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,29 +18,11 @@ using namespace imaging::testing;
 
 class BatchWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  (std::string("mirtel-batch-") +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        for (const auto& entry : fs::directory_iterator(folder_)) {
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-        }
-        fs::remove_all(folder_);
-    }
-
     std::wstring photo(const std::string& name) {
         tiff_contents contents;
         contents.ifd0 = {ascii(0x010F, "Canon"), ascii(0x0131, "firmware"), shorts(0x0112, {3})};
         const auto bytes = build_tiff(contents, imaging::byte_order::little);
-        const auto path = folder_ / name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path.wstring();
+        return folder_.write(name, bytes).wstring();
     }
 
     static std::optional<std::wstring> text(const std::wstring& path, std::uint32_t id) {
@@ -51,12 +34,9 @@ protected:
         return value;
     }
 
-    std::size_t files_in_folder() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
-    }
+    std::size_t files_in_folder() const { return folder_.file_count(); }
 
-    fs::path folder_;
+    kestrov::testing::temporary_folder folder_;
 };
 
 descriptive_texts author_only(const std::wstring& author) {
@@ -88,8 +68,8 @@ TEST_F(BatchWriterTest, AFileThatCannotBeReadOrWrittenIsReportedAndTheOthersAreW
     fs::permissions(read_only,
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    const std::vector<std::wstring> files = {photo("a.tif"), (folder_ / "missing.tif").wstring(),
-                                             read_only, photo("b.tif")};
+    const std::vector<std::wstring> files = {
+        photo("a.tif"), (folder_.path() / "missing.tif").wstring(), read_only, photo("b.tif")};
     const auto outcomes = write_descriptive_texts(files, author_only(L"Eva"), 1);
     ASSERT_EQ(outcomes.size(), 4U);
     EXPECT_TRUE(outcomes[0].written);
