@@ -74,10 +74,12 @@ std::optional<tiff_directory> pointer_target(tiff_directory kind, std::uint16_t 
 
 class planner {
 public:
-    planner(const tiff_structure& old, const property_list& items, bool with_thumbnail_ifd)
-        : old_(old), items_(items), with_thumbnail_ifd_(with_thumbnail_ifd) {}
+    planner(const tiff_structure& old, const property_list& items, bool with_thumbnail_ifd,
+            bool reuse_dead_tail)
+        : old_(old), items_(items), with_thumbnail_ifd_(with_thumbnail_ifd),
+          reuse_dead_tail_(reuse_dead_tail) {}
 
-    status plan(std::uint64_t block_size, bool reuse_dead_tail, tiff_rewrite& out);
+    status plan(std::uint64_t block_size, tiff_rewrite& out);
 
 private:
     void take_old_directories();
@@ -92,6 +94,7 @@ private:
     const tiff_structure& old_;
     const property_list& items_;
     bool with_thumbnail_ifd_;
+    bool reuse_dead_tail_;
     std::map<tiff_directory, out_directory> directories_;
     std::set<std::uint32_t> matched_;
 };
@@ -99,10 +102,11 @@ private:
 out_entry planner::kept(const tiff_entry& entry) const {
     out_entry out{entry.tag, entry.type, entry.count, entry.field, std::nullopt, std::nullopt};
     const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
-    // A value outside the entry is written again with its directory, except a maker note, whose
-    // own offsets count from the TIFF header (it must stay where it is), and a value that could not
-    // be read (its old offset is all there is).
-    if (size > 4 && entry.value_read && entry.tag != tag_maker_note) {
+    // Where the old data stays whole (a TIFF file), a value outside the entry keeps its offset, so
+    // a save adds little more than the new directory. Where the tail is reused, the value is
+    // written again with its directory, except a maker note, whose own offsets count from the TIFF
+    // header, and a value that could not be read: for those the old offset is all there is.
+    if (reuse_dead_tail_ && size > 4 && entry.value_read && entry.tag != tag_maker_note) {
         out.value = entry.value;
     }
     return out;
@@ -413,7 +417,7 @@ std::optional<std::uint64_t> planner::live_end() const {
     return end;
 }
 
-status planner::plan(std::uint64_t block_size, bool reuse_dead_tail, tiff_rewrite& out) {
+status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
     out = {};
     take_old_directories();
     add_new_items();
@@ -425,7 +429,7 @@ status planner::plan(std::uint64_t block_size, bool reuse_dead_tail, tiff_rewrit
     }
     out.changed = true;
     std::uint64_t base = block_size;
-    if (reuse_dead_tail) {
+    if (reuse_dead_tail_) {
         if (const auto end = live_end(); end && *end < block_size) {
             base = *end;
         }
@@ -445,7 +449,7 @@ status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
             return status::invalid_parameter;
         }
     }
-    return planner(old, items, with_thumbnail_ifd).plan(block_size, reuse_dead_tail, out);
+    return planner(old, items, with_thumbnail_ifd, reuse_dead_tail).plan(block_size, out);
 }
 
 status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_structure& old,
