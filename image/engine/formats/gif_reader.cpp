@@ -112,7 +112,7 @@ private:
                     return;
                 }
                 if (!read_image()) {
-                    warn("GIF file ends inside frame " + std::to_string(delays_.size()) + ".");
+                    warn("GIF file ends inside a frame.");
                     return;
                 }
             } else {

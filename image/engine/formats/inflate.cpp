@@ -331,10 +331,11 @@ private:
             if (limit_ - out_.size() < length) {
                 return fail(inflate_status::too_large);
             }
-            // Byte by byte: the source may overlap the bytes being written (§3.2.3).
-            for (std::size_t i = 0; i < length; ++i) {
-                const auto b = out_[out_.size() - distance];
-                out_.push_back(b);
+            // Byte by byte, in order: the source may overlap the bytes being written (§3.2.3).
+            const auto start = out_.size();
+            out_.resize(start + length);
+            for (std::size_t at = start; at < start + length; ++at) {
+                out_[at] = out_[at - distance];
             }
         }
     }

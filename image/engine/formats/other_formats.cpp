@@ -128,6 +128,7 @@ bool wmf_header_is_sound(byte_source& source) {
     const auto header_words = reader.u16();
     const auto version = reader.u16();
     const auto total_words = reader.u32();
+    reader.skip(8); // object count, largest record, unused: the header must be whole
     return reader.ok() && (type == 1 || type == 2) && header_words == 9 &&
            (version == 0x0100 || version == 0x0300) && total_words >= header_words;
 }

@@ -18,7 +18,7 @@ constexpr std::uint32_t pixel_unit_id = 0x5110;
 constexpr std::uint32_t pixels_per_unit_x_id = 0x5111;
 constexpr std::uint32_t pixels_per_unit_y_id = 0x5112;
 
-// PNG stores gamma and chromaticities as the value times 100000 (§11.3.3.2, §11.3.3.3).
+// PNG stores gamma and chromaticities as the value times 100000 (§11.3.3.1, §11.3.3.2).
 constexpr std::uint32_t png_fixed_point = 100000;
 
 void append_digits(std::string& text, unsigned value, int digits) {
@@ -74,7 +74,7 @@ bool decode_gamma(std::span<const std::byte> data, std::vector<property>& items,
     return true;
 }
 
-// §11.3.3.3: white point x, y, then red, green and blue x, y, each times 100000; shown as the
+// §11.3.3.1: white point x, y, then red, green and blue x, y, each times 100000; shown as the
 // TIFF tags of the same meaning.
 bool decode_chromaticities(std::span<const std::byte> data, std::vector<property>& items,
                            std::string&) {

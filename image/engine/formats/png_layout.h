@@ -36,12 +36,13 @@ class png_layout final : public container_layout {
 public:
     std::vector<png_chunk> chunks;
     std::vector<png_text_entry> texts;
-    // The first eXIf chunk (PNG 1.5 §11.3.6): its index in `chunks`, its data (a TIFF block, as
-    // in JPEG's Exif segment) and the block's structure.
+    // The first eXIf chunk (PNG extensions 1.5.0): its index in `chunks`, its data (a TIFF block,
+    // as in JPEG's Exif segment) and the block's structure.
     std::optional<std::size_t> exif_chunk;
     std::vector<std::byte> exif_block;
     tiff_structure exif_structure;
-    // Where the bytes after IEND start (the file's size when there are none).
+    // Where the walk stopped: after IEND (bytes from here on are not PNG), or at the chunk that
+    // was damaged or cut off.
     std::uint64_t end_offset = 0;
     // True when IEND was reached and every chunk before it is listed: only then can a save copy
     // the file chunk by chunk.

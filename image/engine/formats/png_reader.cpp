@@ -1,6 +1,7 @@
 // PNG (ISO/IEC 15948): the chunks are walked by their lengths; image data is never read.
 #include "image/engine/byte_reader.h"
 #include "image/engine/container.h"
+#include "image/engine/formats/inflate.h"
 #include "image/engine/formats/item_values.h"
 #include "image/engine/formats/png_ancillary.h"
 #include "image/engine/formats/png_crc.h"
@@ -224,7 +225,7 @@ private:
             const auto what =
                 name(index) + " \"" + latin1_to_utf8(std::as_bytes(std::span(*keyword))) + "\"";
             if (const auto data = metadata_data(index, what)) {
-                auto text = decode_png_text(kind, *data);
+                auto text = decode_png_text(kind, *data, inflate_budget_);
                 if (!text.readable) {
                     warn(what + " " + text.note + "; skipped.");
                 } else {
@@ -301,6 +302,9 @@ private:
     std::unique_ptr<png_layout> layout_ = std::make_unique<png_layout>();
     property_list chunk_items_; // from text and ancillary chunks, in file order
     decoded_metadata exif_;     // what the eXIf block gave
+    // All compressed texts of a file together inflate to at most this much: a file of many
+    // decompression bombs costs no more than one.
+    std::size_t inflate_budget_ = default_inflate_limit;
 };
 
 } // namespace

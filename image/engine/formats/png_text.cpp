@@ -54,18 +54,20 @@ png_text_result unreadable(std::string why) {
 
 // The text of a compressed chunk: method 0 is zlib (§10.3), nothing else is defined.
 png_text_result inflate_text(std::uint8_t method, std::span<const std::byte> compressed,
-                             std::vector<std::byte>& text) {
+                             std::vector<std::byte>& text, std::size_t& budget) {
     if (method != 0) {
         return unreadable("has an unknown compression method");
     }
-    const auto result = zlib_inflate(compressed, text);
+    const auto result = zlib_inflate(compressed, text, budget);
+    budget -= text.size();
     if (result != inflate_status::ok) {
         return unreadable(std::string("has compressed text that is ") + describe(result));
     }
     return {true, {}, {}};
 }
 
-png_text_result decode_latin1(std::span<const std::byte> rest, bool compressed) {
+png_text_result decode_latin1(std::span<const std::byte> rest, bool compressed,
+                              std::size_t& budget) {
     if (!compressed) {
         return {true, latin1_to_utf8(rest), {}};
     }
@@ -73,7 +75,8 @@ png_text_result decode_latin1(std::span<const std::byte> rest, bool compressed) 
         return unreadable("is truncated");
     }
     std::vector<std::byte> text;
-    auto result = inflate_text(std::to_integer<std::uint8_t>(rest[0]), rest.subspan(1), text);
+    auto result =
+        inflate_text(std::to_integer<std::uint8_t>(rest[0]), rest.subspan(1), text, budget);
     if (result.readable) {
         result.utf8 = latin1_to_utf8(text);
     }
@@ -81,7 +84,7 @@ png_text_result decode_latin1(std::span<const std::byte> rest, bool compressed) 
 }
 
 // §11.3.4.5: compression flag and method, language tag, translated keyword, then the text.
-png_text_result decode_international(std::span<const std::byte> rest) {
+png_text_result decode_international(std::span<const std::byte> rest, std::size_t& budget) {
     if (rest.size() < 2) {
         return unreadable("is truncated");
     }
@@ -96,7 +99,7 @@ png_text_result decode_international(std::span<const std::byte> rest) {
     }
     std::vector<std::byte> inflated;
     if (flag == 1) {
-        if (auto result = inflate_text(method, rest, inflated); !result.readable) {
+        if (auto result = inflate_text(method, rest, inflated, budget); !result.readable) {
             return result;
         }
         rest = inflated;
@@ -130,18 +133,19 @@ std::uint32_t png_keyword_item_id(std::string_view keyword) {
     return 0;
 }
 
-png_text_result decode_png_text(png_text_kind kind, std::span<const std::byte> data) {
+png_text_result decode_png_text(png_text_kind kind, std::span<const std::byte> data,
+                                std::size_t& inflate_budget) {
     auto rest = data;
     if (!take_until_zero(rest)) {
         return unreadable("has no keyword");
     }
     switch (kind) {
     case png_text_kind::text:
-        return decode_latin1(rest, false);
+        return decode_latin1(rest, false, inflate_budget);
     case png_text_kind::compressed_text:
-        return decode_latin1(rest, true);
+        return decode_latin1(rest, true, inflate_budget);
     case png_text_kind::international_text:
-        return decode_international(rest);
+        return decode_international(rest, inflate_budget);
     }
     return unreadable("is of an unknown kind");
 }

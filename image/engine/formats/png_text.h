@@ -30,7 +30,10 @@ struct png_text_result {
     std::string note; // why it is unreadable, or how it was repaired; empty when all was well
 };
 
-// Decodes the text of one chunk's whole data (keyword included) to UTF-8.
-png_text_result decode_png_text(png_text_kind kind, std::span<const std::byte> data);
+// Decodes the text of one chunk's whole data (keyword included) to UTF-8. Compressed text may
+// inflate to at most `inflate_budget` bytes, and the budget shrinks by what inflating produced:
+// one budget for a whole file bounds the work that a file of many compressed chunks can cause.
+png_text_result decode_png_text(png_text_kind kind, std::span<const std::byte> data,
+                                std::size_t& inflate_budget);
 
 } // namespace kestrov::imaging

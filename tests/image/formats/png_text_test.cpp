@@ -1,0 +1,38 @@
+#include "image/engine/formats/png_text.h"
+
+#include "image/engine/tiff_builder.h"
+#include "image/formats/format_test_support.h"
+#include "image/formats/png_test_bytes.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrov::imaging {
+namespace {
+
+using namespace testing;
+
+// The data of a zTXt chunk: keyword, method 0, a stored zlib stream of `text`.
+std::vector<std::byte> compressed(const std::string& text) {
+    return concat({bytes_of("Title"), bytes_of({0, 0}), zlib_stored(text)});
+}
+
+TEST(PngText, AllCompressedTextsShareOneInflateBudget) {
+    std::size_t budget = 10;
+    auto first = decode_png_text(png_text_kind::compressed_text, compressed("123456"), budget);
+    ASSERT_TRUE(first.readable);
+    EXPECT_EQ(first.utf8, "123456");
+    EXPECT_EQ(budget, 4U);
+    // Five bytes no longer fit; nothing was inflated, so nothing more is spent.
+    EXPECT_FALSE(
+        decode_png_text(png_text_kind::compressed_text, compressed("abcde"), budget).readable);
+    EXPECT_EQ(budget, 4U);
+    EXPECT_TRUE(
+        decode_png_text(png_text_kind::compressed_text, compressed("abcd"), budget).readable);
+    EXPECT_EQ(budget, 0U);
+    // Uncompressed text is not limited.
+    const auto plain = concat({bytes_of("Title"), bytes_of({0}), bytes_of("long text")});
+    EXPECT_TRUE(decode_png_text(png_text_kind::text, plain, budget).readable);
+}
+
+} // namespace
+} // namespace kestrov::imaging
