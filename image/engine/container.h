@@ -27,6 +27,9 @@ struct decoded_metadata {
     // The items as the engine exposes them: unique ids in the flat id space, values
     // little-endian, in the order they were read.
     property_list properties;
+    // The items as they were read, before any change: a writer compares with them to leave
+    // untouched what did not change.
+    property_list as_read;
     // What was skipped while reading damaged metadata: one short English sentence each.
     std::vector<std::string> warnings;
     std::unique_ptr<container_layout> layout;

@@ -124,6 +124,7 @@ void image::load(std::unique_ptr<byte_source> source) {
         last_status_ = result;
         return;
     }
+    metadata.as_read = metadata.properties;
     metadata_ = std::move(metadata);
     source_ = std::move(source);
 }

@@ -12,6 +12,7 @@ struct property {
     std::uint32_t id = 0;
     std::uint16_t type = 0;
     std::vector<std::byte> value; // little-endian, whatever the file's byte order
+    bool operator==(const property&) const = default;
 };
 
 // Items in the order they were read; ids are unique.
@@ -27,6 +28,7 @@ public:
 
     const std::vector<property>& items() const { return items_; }
     std::size_t size() const { return items_.size(); }
+    bool operator==(const property_list&) const = default;
 
 private:
     std::vector<property> items_;

@@ -8,5 +8,6 @@ target_sources(mirtel_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/png_ancillary.cpp
     ${CMAKE_CURRENT_LIST_DIR}/png_crc.cpp
     ${CMAKE_CURRENT_LIST_DIR}/png_reader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/png_writer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/png_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_bytes.cpp)

@@ -6,5 +6,6 @@ list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/formats/other_formats_test.cpp
     image/formats/png_reader_test.cpp
     image/formats/png_text_test.cpp
+    image/formats/png_writer_test.cpp
     image/formats/png_test_bytes.cpp
     image/formats/text_bytes_test.cpp)
