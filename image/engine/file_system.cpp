@@ -84,6 +84,9 @@ output_file::~output_file() {
 }
 
 bool output_file::write(std::span<const std::byte> bytes) {
+    if (!test_seam_allows(bytes.size())) {
+        return false;
+    }
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd(handle_), bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) {
@@ -129,10 +132,13 @@ bool may_replace(std::wstring_view path) {
     if (!name || ::stat(name->c_str(), &info) != 0) {
         return name ? failed() : false;
     }
-    // access() answers yes to root for any file; a file without write permission bits is still
-    // one its owner marked read-only, and a rename would replace it regardless.
+    // access() answers yes to root for any file; a file or folder without write permission bits
+    // is still one its owner marked read-only, and a rename would replace the file regardless.
+    const std::string folder = folder_of(*name);
+    struct stat folder_info {};
     if ((info.st_mode & 0222) == 0 || ::access(name->c_str(), W_OK) != 0 ||
-        ::access(folder_of(*name).c_str(), W_OK) != 0) {
+        ::stat(folder.c_str(), &folder_info) != 0 || (folder_info.st_mode & 0222) == 0 ||
+        ::access(folder.c_str(), W_OK) != 0) {
         set_last_error(win32::error_access_denied);
         return false;
     }

@@ -43,6 +43,9 @@ public:
     ~output_file() override; // closes without reporting; call close() to know
 
     bool write(std::span<const std::byte> bytes) override;
+    // Tests make writes fail once this many bytes are written in the calling thread (a full disk
+    // in the middle of a save); nothing means never.
+    static void fail_writes_after_for_testing(std::optional<std::uint64_t> bytes);
     // Makes the content durable on the disk before it replaces anything.
     bool flush();
     // Gives the file the permission bits of `original` (the portable build's; Windows keeps the
@@ -52,6 +55,9 @@ public:
 
 private:
     explicit output_file(std::intptr_t handle) : handle_(handle) {}
+    // Whether the test seam lets `count` more bytes through; false with the disk-full error.
+    static bool test_seam_allows(std::size_t count);
+
     std::intptr_t handle_;
     bool open_ = true;
 };

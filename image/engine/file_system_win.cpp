@@ -51,6 +51,9 @@ output_file::~output_file() {
 }
 
 bool output_file::write(std::span<const std::byte> bytes) {
+    if (!test_seam_allows(bytes.size())) {
+        return false;
+    }
     while (!bytes.empty()) {
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 30));
         DWORD written = 0;

@@ -1,6 +1,8 @@
 #include "image/saving.h"
 
 #include "app/kestrov_exception.h"
+#include "app/system_message.h"
+#include "image/engine/file_system.h"
 #include "image/engine/tiff_builder.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
@@ -107,6 +109,81 @@ TEST_F(SavingTest, ReadOnlyFileIsRefusedAndKeepsFileAndEdits) {
     EXPECT_EQ(file_bytes(path), original);
     EXPECT_EQ(files_in_folder(), 1U);
     EXPECT_EQ(artist_of(bitmap), L"Petr");
+}
+
+TEST_F(SavingTest, ReadOnlyFolderIsRefusedAndKeepsTheFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no read-only folders in this sense";
+#endif
+    const auto original = tiff("Eva");
+    const auto path = write("photo.tif", original);
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto folder_permissions = fs::status(folder_.path()).permissions();
+    fs::permissions(folder_.path(),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_THROW(bitmap.save(), kestrov_exception);
+    fs::permissions(folder_.path(), folder_permissions);
+    EXPECT_EQ(file_bytes(path), original);
+    EXPECT_EQ(files_in_folder(), 1U);
+}
+
+TEST_F(SavingTest, FileDeletedSinceLoadingIsReportedAndNothingIsLeft) {
+    const auto path = write("photo.tif", tiff("Eva"));
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    std::error_code deleted;
+    fs::remove(path, deleted);
+    if (deleted || fs::exists(path)) {
+        GTEST_SKIP() << "this system keeps an open file from being deleted";
+    }
+    EXPECT_THROW(bitmap.save(), kestrov_exception);
+    EXPECT_EQ(files_in_folder(), 0U);
+}
+
+TEST_F(SavingTest, AWriteFailingPartWayLeavesTheOriginalAndNoTemporaryFile) {
+    const auto original = tiff("Eva");
+    const auto path = write("photo.tif", original);
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    imaging::output_file::fail_writes_after_for_testing(20);
+    try {
+        bitmap.save();
+        ADD_FAILURE() << "a failed write was reported as saved";
+    } catch (const gdiplus_exception& error) {
+        EXPECT_EQ(std::string(error.what()), system_message(0x80070070)); // the disk is full
+    }
+    imaging::output_file::fail_writes_after_for_testing(std::nullopt);
+    EXPECT_EQ(file_bytes(path), original);
+    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(artist_of(bitmap), L"Petr");
+}
+
+TEST_F(SavingTest, AnExifBlockPastTheSegmentLimitIsRefusedAndKeepsTheFile) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon")};
+    auto jpeg = bytes_of({0xFF, 0xD8, 0xFF, 0xE1});
+    auto exif = bytes_of({'E', 'x', 'i', 'f', 0, 0});
+    const auto block = build_tiff(contents, imaging::byte_order::big);
+    exif.insert(exif.end(), block.begin(), block.end());
+    jpeg.push_back(static_cast<std::byte>((exif.size() + 2) >> 8));
+    jpeg.push_back(static_cast<std::byte>((exif.size() + 2) & 0xFF));
+    jpeg.insert(jpeg.end(), exif.begin(), exif.end());
+    const auto scan = bytes_of({0xFF, 0xDA, 0x00, 0x02, 0x12, 0xFF, 0xD9});
+    jpeg.insert(jpeg.end(), scan.begin(), scan.end());
+    const auto path = write("photo.jpg", jpeg);
+
+    bitmap_plus bitmap(path.wstring());
+    set_text_property(bitmap.bitmap(), 0x010E, std::wstring(70000, L'a'));
+    try {
+        bitmap.save();
+        ADD_FAILURE() << "an Exif block over 64 KB was saved";
+    } catch (const gdiplus_exception& error) {
+        EXPECT_EQ(error.status(), imaging::status::value_overflow);
+    }
+    EXPECT_EQ(file_bytes(path), jpeg);
+    EXPECT_EQ(files_in_folder(), 1U);
 }
 
 TEST_F(SavingTest, FileChangedOnDiskSinceLoadingIsNotOverwritten) {
