@@ -13,3 +13,6 @@ list(APPEND MIRTEL_NATIVE_TEST_SOURCES
     image/oracle/saved_copy_check.cpp
     image/oracle/save_roundtrip_helpers_test.cpp
     image/oracle/save_roundtrip_test.cpp)
+# Structure a save adds: Exif blocks in JPEGs without one, PNG text chunks; damaged samples.
+list(APPEND MIRTEL_NATIVE_TEST_SOURCES
+    image/oracle/container_changes_test.cpp)
