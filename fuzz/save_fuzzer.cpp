@@ -1,0 +1,61 @@
+// Loads arbitrary bytes, sets a text, saves, loads the result again: a save that reports success
+// must give a file that loads and holds the text.
+#include "image/engine/codecs.h"
+#include "image/engine/image.h"
+#include "image/gdiplus_exception.h"
+#include "image/property_readers.h"
+#include "image/property_writer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const std::wstring text = L"Žluťoučký kůň";
+
+std::wstring output_path() {
+    const std::string path = "/tmp/mirtel-save-fuzzer-" + std::to_string(::getpid());
+    return {path.begin(), path.end()};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kestrov;
+    std::vector<std::byte> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::byte>(data[i]);
+    }
+    auto image = imaging::image::from_bytes(std::move(bytes));
+    if (!image || image->last_status() != imaging::status::ok) {
+        return 0;
+    }
+    try {
+        gdi::set_text_property(image.get(), 0x013B, text);
+    } catch (const gdi::gdiplus_exception&) {
+        return 0; // a format without tags
+    }
+    std::vector<imaging::codec_info> encoders;
+    imaging::image_encoders(encoders);
+    const imaging::codec_info* encoder = nullptr;
+    for (const auto& candidate : encoders) {
+        if (candidate.format == image->format()) {
+            encoder = &candidate;
+        }
+    }
+    const std::wstring path = output_path();
+    if (encoder == nullptr || image->save_to_file(path, *encoder) != imaging::status::ok) {
+        return 0;
+    }
+    auto saved = imaging::image::from_file(path);
+    std::wstring read_back;
+    if (!saved || saved->last_status() != imaging::status::ok ||
+        !gdi::get_text_property(saved.get(), 0x013B, read_back) || read_back != text) {
+        std::fprintf(stderr, "a saved file lost the text it was saved with\n");
+        std::abort();
+    }
+    return 0;
+}
