@@ -14,3 +14,20 @@ now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+
+build_release_bench() {
+    "$repo_root/scripts/setup"
+    cmake --preset native-release >/dev/null
+    cmake --build --preset native-release -j "$(nproc)" --target metadata_bench >/dev/null
+    metadata_bench="$repo_root/build/native-release/bench/metadata_bench"
+}
+
+# A TIFF of about MEGABYTES MB of uncompressed pixels, with a few tags: name, megabytes.
+make_tiff() {
+    local side
+    side=$(awk -v mb="$2" 'BEGIN { printf "%d", sqrt(mb * 1000000 / 3) }')
+    /usr/bin/convert -size "${side}x${side}" xc:gray50 -depth 8 -type TrueColor -compress none "$1"
+    exiftool -q -overwrite_original -Artist="Eva" -Make="Canon" -Model="EOS" \
+        -XResolution=300 -YResolution=300 -ResolutionUnit=inches -Orientation#=1 \
+        -GPSLatitude=50.1 -GPSLatitudeRef=N -GPSLongitude=14.4 -GPSLongitudeRef=E "$1"
+}
