@@ -117,6 +117,16 @@ TEST(JpegReader, EveryTruncationStaysInsideTheData) {
     }
 }
 
+TEST(JpegReader, ASegmentLengthBelowTwoEndsTheWalkWithAWarning) {
+    for (const std::uint8_t length : {std::uint8_t{0}, std::uint8_t{1}}) {
+        auto file = bytes_of({0xFF, 0xD8, 0xFF, 0xE1, 0x00, length, 0xFF, 0xDA, 0x00, 0x02});
+        decoded_metadata out;
+        ASSERT_EQ(read(file, out), status::ok);
+        EXPECT_FALSE(out.warnings.empty());
+        EXPECT_FALSE(dynamic_cast<const jpeg_layout&>(*out.layout).scan_offset);
+    }
+}
+
 TEST(JpegReader, GarbageAfterASegmentEndsTheWalkWithAWarning) {
     auto file = bytes_of({0xFF, 0xD8});
     const auto app1 = segment(0xE1, exif_payload(small_exif()));

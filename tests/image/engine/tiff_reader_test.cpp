@@ -114,6 +114,23 @@ TEST(TiffReader, SurvivesDirectoryLoopsAndOutOfRangeValues) {
     EXPECT_EQ(structure.ifds.size(), 1U);
 }
 
+TEST(TiffReader, SurvivesADirectoryPointingAtItself) {
+    // IFD0 at 8 points to the Exif IFD at 26, whose Interoperability pointer is 26 again.
+    auto self = bytes_of({'I',  'I',  42,   0,    8,  0, 0, 0,                                 //
+                          1,    0,    0x69, 0x87, 4,  0, 1, 0, 0,  0, 26, 0, 0, 0, 0, 0, 0, 0, //
+                          2,    0,    0x05, 0xA0, 4,  0, 1, 0, 0,  0, 26, 0, 0, 0,             //
+                          0x9A, 0x82, 5,    0,    1,  0, 0, 0, 52, 0, 0,  0, 0, 0, 0, 0,       //
+                          1,    0,    0,    0,    60, 0, 0, 0});
+    memory_source source(self);
+    decoded_metadata out;
+    tiff_structure structure;
+    ASSERT_EQ(read_tiff_block(source, out, &structure), status::ok);
+    EXPECT_EQ(structure.ifds.size(), 2U);
+    ASSERT_NE(out.properties.find(0x829A), nullptr);
+    EXPECT_EQ(out.properties.find(0x829A)->value, rationals(0, {{1, 60}}).value);
+    EXPECT_FALSE(out.warnings.empty());
+}
+
 TEST(TiffReader, RefusesAnImpossibleEntryCount) {
     auto block = bytes_of({'M', 'M', 0, 42, 0, 0, 0, 8, 0xFF, 0xFF});
     memory_source source(block);
