@@ -119,7 +119,7 @@ TEST(TiffReader, SurvivesADirectoryPointingAtItself) {
     auto self = bytes_of({'I',  'I',  42,   0,    8,  0, 0, 0,                                 //
                           1,    0,    0x69, 0x87, 4,  0, 1, 0, 0,  0, 26, 0, 0, 0, 0, 0, 0, 0, //
                           2,    0,    0x05, 0xA0, 4,  0, 1, 0, 0,  0, 26, 0, 0, 0,             //
-                          0x9A, 0x82, 5,    0,    1,  0, 0, 0, 52, 0, 0,  0, 0, 0, 0, 0,       //
+                          0x9A, 0x82, 5,    0,    1,  0, 0, 0, 56, 0, 0,  0, 0, 0, 0, 0,       //
                           1,    0,    0,    0,    60, 0, 0, 0});
     memory_source source(self);
     decoded_metadata out;
