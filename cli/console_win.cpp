@@ -1,9 +1,6 @@
 #include "cli/console.h"
 
-#include "image/text_conversion.h"
-
 #include <io.h>
-#include <string>
 
 #include <windows.h>
 
@@ -15,16 +12,6 @@ void prepare_console() {
 
 bool is_terminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
-}
-
-void write(std::FILE* stream, std::wstring_view text) {
-    std::string utf8;
-    to_multibyte(text, code_page_utf8, utf8);
-    write(stream, std::string_view(utf8));
-}
-
-void write(std::FILE* stream, std::string_view utf8) {
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
 }
 
 } // namespace kestrov::cli

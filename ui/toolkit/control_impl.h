@@ -27,11 +27,7 @@ public:
     // The detach: the control's own procedure back (when the control still exists), then the
     // window part, which destroys the control only when this object made it.
     void destroy() override {
-        if (previous_proc != nullptr && IsWindow(this->handle)) {
-            SetWindowLongPtrW(this->handle, GWLP_WNDPROC,
-                              reinterpret_cast<LONG_PTR>(std::exchange(previous_proc, nullptr)));
-        }
-        previous_proc = nullptr;
+        restore_procedure(false);
         T::destroy();
     }
 
@@ -78,6 +74,21 @@ public:
     }
 
     WNDPROC previous_proc = nullptr;
+
+protected:
+    // Puts the control's own procedure back when the control still exists. Controls whose detach
+    // must report a failure ask for it to raise.
+    void restore_procedure(bool raise_on_failure) {
+        if (previous_proc != nullptr && IsWindow(this->handle)) {
+            SetLastError(0);
+            if (SetWindowLongPtrW(this->handle, GWLP_WNDPROC,
+                                  reinterpret_cast<LONG_PTR>(previous_proc)) == 0 &&
+                GetLastError() != 0 && raise_on_failure) {
+                raise_last_error();
+            }
+        }
+        previous_proc = nullptr;
+    }
 };
 
 } // namespace kestrov::winapi

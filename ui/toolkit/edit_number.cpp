@@ -111,15 +111,7 @@ bool edit_number::validate() {
 }
 
 void edit_number::destroy() {
-    if (previous_proc != nullptr && IsWindow(handle)) {
-        SetLastError(0);
-        if (SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_proc)) ==
-                0 &&
-            GetLastError() != 0) {
-            raise_last_error();
-        }
-    }
-    previous_proc = nullptr;
+    restore_procedure(true);
     handle = nullptr;
 }
 

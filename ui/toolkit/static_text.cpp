@@ -53,15 +53,7 @@ void static_text::attach(HWND control, std::uint8_t style) {
 }
 
 void static_text::destroy() {
-    if (previous_proc != nullptr && IsWindow(handle)) {
-        SetLastError(0);
-        if (SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_proc)) ==
-                0 &&
-            GetLastError() != 0) {
-            raise_last_error();
-        }
-    }
-    previous_proc = nullptr;
+    restore_procedure(true);
     handle = nullptr;
     if (font != nullptr) {
         const HFONT old = std::exchange(font, nullptr);
