@@ -112,7 +112,9 @@ bool output_file::copy_permissions_of(std::wstring_view original) {
     }
     // Owner and group follow where the user may set them; a user who may not (saving someone
     // else's file in a shared folder) becomes its owner, as with any program that saves by rename.
-    if (info.st_uid != ::geteuid() || info.st_gid != ::getegid()) {
+    static const uid_t user = ::geteuid();
+    static const gid_t group = ::getegid();
+    if (info.st_uid != user || info.st_gid != group) {
         if (::fchown(fd(handle_), info.st_uid, info.st_gid) != 0) {
             [[maybe_unused]] const int ignored =
                 ::fchown(fd(handle_), static_cast<uid_t>(-1), info.st_gid);
