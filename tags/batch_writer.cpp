@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <map>
 #include <memory>
 #include <set>
 #include <thread>
@@ -35,9 +36,10 @@ struct prepared_file {
     std::unique_ptr<gdi::pending_save> save;
 };
 
+// The folder part of a path: files in one folder share one flush.
 std::wstring folder_of(const std::wstring& path) {
     const auto slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash + 1) + L".";
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 // Prepares, flushes and commits one group of distinct files.
@@ -68,14 +70,15 @@ void write_group(std::vector<prepared_file>& group, const descriptive_texts& tex
     }
 
     if (!flush_each) {
-        std::set<std::wstring> folders;
+        // One file of each folder stands for the folder's file system.
+        std::map<std::wstring, std::wstring> folders;
         for (const auto& file : group) {
             if (file.save) {
-                folders.insert(folder_of(file.outcome.path));
+                folders.emplace(folder_of(file.outcome.path), file.outcome.path);
             }
         }
-        for (const auto& folder : folders) {
-            if (imaging::flush_file_system(folder)) {
+        for (const auto& [folder, file_in_it] : folders) {
+            if (imaging::flush_file_system(file_in_it)) {
                 continue;
             }
             // Nothing unflushed may replace an original: the files of this folder stay as they

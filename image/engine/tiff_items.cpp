@@ -79,40 +79,6 @@ std::optional<std::uint32_t> exposed_item_id(tiff_directory kind, std::uint16_t 
 
 namespace {
 
-// The value with every element turned little-endian (TIFF 6.0 §2: byte order applies to each
-// 16- or 32-bit unit; rationals are two 32-bit units, doubles one 64-bit unit).
-std::vector<std::byte> little_endian_value(const tiff_entry& entry, byte_order order) {
-    std::vector<std::byte> value = entry.value;
-    if (order == byte_order::little) {
-        return value;
-    }
-    std::size_t unit = 0;
-    switch (entry.type) {
-    case 3:
-    case 8:
-        unit = 2;
-        break;
-    case 4:
-    case 5:
-    case 9:
-    case 10:
-    case 11:
-    case 13:
-        unit = 4;
-        break;
-    case 12:
-        unit = 8;
-        break;
-    default:
-        return value;
-    }
-    for (std::size_t i = 0; i + unit <= value.size(); i += unit) {
-        std::reverse(value.begin() + static_cast<std::ptrdiff_t>(i),
-                     value.begin() + static_cast<std::ptrdiff_t>(i + unit));
-    }
-    return value;
-}
-
 std::optional<std::uint32_t> first_long(const tiff_ifd& ifd, std::uint16_t tag, byte_order order) {
     for (const auto& entry : ifd.entries) {
         if (entry.tag != tag || !entry.value_read || entry.count < 1) {
@@ -161,7 +127,8 @@ void expose_tiff_items(const tiff_structure& structure, byte_source& block, prop
             }
             // A tag number that occurs again (in the same or another directory) keeps its first
             // value; the later one stays in the file untouched.
-            out.add_if_new(property{*id, entry.type, little_endian_value(entry, structure.order)});
+            out.add_if_new(property{*id, entry.type,
+                                    swap_value_order(entry.value, entry.type, structure.order)});
         }
         if (kind == tiff_directory::ifd1) {
             expose_thumbnail(*ifd, structure.order, block, out, warnings);

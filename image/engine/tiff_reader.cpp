@@ -185,6 +185,21 @@ std::uint32_t tiff_type_size(std::uint16_t type) {
     }
 }
 
+std::vector<std::byte> swap_value_order(std::vector<std::byte> value, std::uint16_t type,
+                                        byte_order order) {
+    if (order == byte_order::little) {
+        return value;
+    }
+    const std::size_t unit = (type == 5 || type == 10) ? 4 : tiff_type_size(type);
+    if (unit > 1) {
+        for (std::size_t i = 0; i + unit <= value.size(); i += unit) {
+            std::reverse(value.begin() + static_cast<std::ptrdiff_t>(i),
+                         value.begin() + static_cast<std::ptrdiff_t>(i + unit));
+        }
+    }
+    return value;
+}
+
 status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_structure& out,
                            std::vector<std::string>& warnings) {
     std::byte header[8];

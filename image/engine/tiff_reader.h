@@ -51,6 +51,12 @@ public:
 // Size in bytes of one element of a TIFF field type, 0 for a type this reader does not know.
 std::uint32_t tiff_type_size(std::uint16_t type);
 
+// A value of `type` with every unit's bytes turned around when `order` is big-endian: from the
+// file's order to little-endian and back (TIFF 6.0 §2: byte order applies to each 16- or 32-bit
+// unit; rationals are two 32-bit units, doubles one 64-bit unit).
+std::vector<std::byte> swap_value_order(std::vector<std::byte> value, std::uint16_t type,
+                                        byte_order order);
+
 // Reads the header and the directories of a TIFF block: IFD0 with its Exif, GPS and
 // Interoperability directories and, when `with_thumbnail_ifd` is set (an Exif block), IFD1.
 // ok with warnings for damaged directories; unreadable_structure() when the header is not there.

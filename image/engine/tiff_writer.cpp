@@ -38,27 +38,6 @@ struct out_directory {
     std::uint32_t offset = 0; // where it ends up
 };
 
-std::vector<std::byte> to_file_order(std::vector<std::byte> value, std::uint16_t type,
-                                     byte_order order) {
-    if (order == byte_order::little) {
-        return value;
-    }
-    const std::uint32_t element = tiff_type_size(type);
-    // Rationals are two 32-bit units; doubles one 64-bit unit.
-    const std::size_t unit = (type == 5 || type == 10) ? 4 : element;
-    if (unit > 1) {
-        for (std::size_t i = 0; i + unit <= value.size(); i += unit) {
-            std::reverse(value.begin() + static_cast<std::ptrdiff_t>(i),
-                         value.begin() + static_cast<std::ptrdiff_t>(i + unit));
-        }
-    }
-    return value;
-}
-
-std::vector<std::byte> to_little_endian(const tiff_entry& entry, byte_order order) {
-    return to_file_order(entry.value, entry.type, order); // the swap is its own inverse
-}
-
 std::optional<tiff_directory> pointer_target(tiff_directory kind, std::uint16_t tag) {
     if (kind == tiff_directory::ifd0 && tag == tag_exif_ifd) {
         return tiff_directory::exif;
@@ -118,7 +97,7 @@ out_entry planner::replaced(const tiff_entry& old_entry, const property& item) c
     out.tag = old_entry.tag;
     out.type = item.type;
     out.count = static_cast<std::uint32_t>(item.value.size() / element);
-    out.value = to_file_order(item.value, item.type, old_.order);
+    out.value = swap_value_order(item.value, item.type, old_.order);
     return out;
 }
 
@@ -166,7 +145,7 @@ void planner::take_old_directories() {
             if (item == nullptr) {
                 directory.changed = true; // removed
             } else if (item->type == entry.type &&
-                       item->value == to_little_endian(entry, old_.order)) {
+                       item->value == swap_value_order(entry.value, entry.type, old_.order)) {
                 directory.entries.push_back(kept(entry));
             } else {
                 directory.entries.push_back(replaced(entry, *item));

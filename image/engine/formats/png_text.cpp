@@ -124,6 +124,15 @@ std::optional<std::string> png_text_keyword(std::span<const std::byte> data) {
     return keyword;
 }
 
+std::optional<std::string_view> png_item_keyword(std::uint32_t id) {
+    for (const auto& mapping : keyword_items) {
+        if (mapping.id == id) {
+            return mapping.keyword;
+        }
+    }
+    return std::nullopt;
+}
+
 std::uint32_t png_keyword_item_id(std::string_view keyword) {
     for (const auto& mapping : keyword_items) {
         if (equal_ignoring_case(keyword, mapping.keyword)) {

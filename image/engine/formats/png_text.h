@@ -23,6 +23,9 @@ std::optional<std::string> png_text_keyword(std::span<const std::byte> data);
 // but not shown. Letter case is ignored: PNG keywords are case-sensitive, but common writers
 // use lower case ("comment"), and showing their text does more good than harm.
 std::uint32_t png_keyword_item_id(std::string_view keyword);
+// The registered keyword of an item shown from text chunks ("Title" for 0x0320); nothing for
+// other items.
+std::optional<std::string_view> png_item_keyword(std::uint32_t id);
 
 struct png_text_result {
     bool readable = false;

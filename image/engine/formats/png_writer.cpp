@@ -20,24 +20,10 @@ namespace kestrov::imaging {
 
 namespace {
 
-// The keyword a new text chunk gets for each item shown from text chunks.
-constexpr std::pair<std::uint32_t, const char*> text_keywords[] = {
-    {0x0320, "Title"},    {0x013B, "Author"}, {0x010E, "Description"}, {0x8298, "Copyright"},
-    {0x0131, "Software"}, {0x0110, "Source"}, {0x9286, "Comment"}};
-
 // Items that come from ancillary chunks, and the chunk each comes from.
 constexpr std::pair<std::uint32_t, const char*> chunk_items[] = {
     {0x0132, "tIME"}, {0x0301, "gAMA"}, {0x013E, "cHRM"}, {0x013F, "cHRM"},
     {0x5110, "pHYs"}, {0x5111, "pHYs"}, {0x5112, "pHYs"}};
-
-const char* keyword_for(std::uint32_t id) {
-    for (const auto& [item, keyword] : text_keywords) {
-        if (item == id) {
-            return keyword;
-        }
-    }
-    return nullptr;
-}
 
 std::vector<std::byte> chunk(const char* type, std::span<const std::byte> data) {
     std::vector<std::byte> out;
@@ -142,7 +128,7 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
         }
         if (const auto text = text_chunk_of.find(item.id); text != text_chunk_of.end()) {
             text_changes[text->second] = item;
-        } else if (exif_read.find(item.id) == nullptr && keyword_for(item.id) != nullptr) {
+        } else if (exif_read.find(item.id) == nullptr && png_item_keyword(item.id)) {
             new_texts.push_back(item);
         } else {
             // Everything else lives in the eXIf block, which readers prefer to other chunks.
@@ -178,7 +164,7 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
             return false;
         }
         for (const auto& item : new_texts) {
-            if (!sink.write(text_chunk(keyword_for(item.id), item))) {
+            if (!sink.write(text_chunk(std::string(*png_item_keyword(item.id)), item))) {
                 return false;
             }
         }
