@@ -79,6 +79,7 @@ void structure_reader::read_value(tiff_entry& entry, tiff_directory kind) {
     }
     auto bytes = block_.read_bytes(offset, size);
     if (!bytes) {
+        entry.value_outside = true;
         warn("The value of tag " + hex_tag(entry.tag) + " in " + directory_name(kind) +
              " lies outside the TIFF data");
         return;

@@ -23,6 +23,8 @@ struct tiff_entry {
     // The value in the file's byte order; empty when it could not be read (a warning says why).
     std::vector<std::byte> value;
     bool value_read = false;
+    // The value's offset and size reach past the end of the data: the entry points at nothing.
+    bool value_outside = false;
 };
 
 struct tiff_ifd {

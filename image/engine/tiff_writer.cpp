@@ -27,6 +27,11 @@ struct out_entry {
     std::optional<std::vector<std::byte>> value;
     // Pointer entries get the offset of their directory.
     std::optional<tiff_directory> points_to;
+    // An old entry of an item's id that did not stand for the item: a later duplicate, or one
+    // whose value could not be read.
+    std::optional<std::uint32_t> shadows;
+    // An old entry whose value lies past the end of the old data.
+    bool value_outside = false;
 };
 
 struct out_directory {
@@ -66,7 +71,10 @@ private:
     out_entry replaced(const tiff_entry& old_entry, const property& item) const;
     void take_thumbnail(out_directory& directory);
     void add_new_items();
+    void drop_shadows_of_changed_items();
+    void drop_entries_pointing_outside();
     void settle_pointers();
+    void propagate_moves();
     std::optional<std::uint64_t> live_end() const;
     status lay_out(std::uint64_t base, tiff_rewrite& out);
 
@@ -76,10 +84,17 @@ private:
     bool reuse_dead_tail_;
     std::map<tiff_directory, out_directory> directories_;
     std::set<std::uint32_t> matched_;
+    // Per directory, the ids whose item is removed, replaced or added.
+    std::map<tiff_directory, std::set<std::uint32_t>> changed_ids_;
 };
 
 out_entry planner::kept(const tiff_entry& entry) const {
-    out_entry out{entry.tag, entry.type, entry.count, entry.field, std::nullopt, std::nullopt};
+    out_entry out;
+    out.tag = entry.tag;
+    out.type = entry.type;
+    out.count = entry.count;
+    out.field = entry.field;
+    out.value_outside = entry.value_outside;
     const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
     // Where the old data stays whole (a TIFF file), a value outside the entry keeps its offset, so
     // a save adds little more than the new directory. Where the tail is reused, the value is
@@ -137,6 +152,7 @@ void planner::take_old_directories() {
             if (!stands_for_item) {
                 auto out = kept(entry);
                 out.points_to = pointer_target(kind, entry.tag);
+                out.shadows = id;
                 directory.entries.push_back(std::move(out));
                 continue;
             }
@@ -144,12 +160,14 @@ void planner::take_old_directories() {
             const property* item = items_.find(*id);
             if (item == nullptr) {
                 directory.changed = true; // removed
+                changed_ids_[kind].insert(*id);
             } else if (item->type == entry.type &&
                        item->value == swap_value_order(entry.value, entry.type, old_.order)) {
                 directory.entries.push_back(kept(entry));
             } else {
                 directory.entries.push_back(replaced(entry, *item));
                 directory.changed = true;
+                changed_ids_[kind].insert(*id);
             }
         }
         if (kind == tiff_directory::ifd1) {
@@ -180,6 +198,32 @@ void planner::add_new_items() {
         const tiff_entry placeholder{tag, item.type, 0, {}, {}, false};
         directory.entries.push_back(replaced(placeholder, item));
         directory.changed = true;
+        changed_ids_[kind].insert(item.id);
+    }
+}
+
+// A directory holds one entry per tag. When an item is removed, replaced or added, other entries
+// of its id go too: otherwise a removed item would come back from its duplicate, and a new item
+// would hide behind an old entry that a reader finds first.
+void planner::drop_shadows_of_changed_items() {
+    for (const auto& changed : changed_ids_) {
+        const std::set<std::uint32_t>& ids = changed.second;
+        std::erase_if(directories_[changed.first].entries, [&ids](const out_entry& e) {
+            return e.shadows && ids.count(*e.shadows) != 0;
+        });
+    }
+}
+
+// An entry whose value lay past the end of the old data would point into the bytes a save
+// appends there and read as garbage: a rewrite drops it (it held nothing to keep). Every
+// directory holding one is written anew.
+void planner::drop_entries_pointing_outside() {
+    for (auto& [kind, directory] : directories_) {
+        const auto before = directory.entries.size();
+        std::erase_if(directory.entries, [](const out_entry& e) { return e.value_outside; });
+        if (directory.entries.size() != before) {
+            directory.changed = true;
+        }
     }
 }
 
@@ -211,13 +255,20 @@ void planner::settle_pointers() {
             std::any_of(parent.entries.begin(), parent.entries.end(),
                         [k = kind](const out_entry& e) { return e.points_to == k; });
         if (!has_pointer) {
-            out_entry pointer{tag, 4, 1, {}, std::nullopt, kind};
+            out_entry pointer;
+            pointer.tag = tag;
+            pointer.type = 4;
+            pointer.count = 1;
+            pointer.points_to = kind;
             parent.entries.push_back(pointer);
             parent.changed = true;
         }
     }
     directories_[tiff_directory::ifd0]; // IFD0 always exists
-    // A directory that moves changes whatever points at it.
+}
+
+// A directory that moves changes whatever points at it.
+void planner::propagate_moves() {
     bool again = true;
     while (again) {
         again = false;
@@ -400,13 +451,17 @@ status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
     out = {};
     take_old_directories();
     add_new_items();
+    drop_shadows_of_changed_items();
     settle_pointers();
+    propagate_moves();
     const bool any_change = std::any_of(directories_.begin(), directories_.end(),
                                         [](const auto& pair) { return pair.second.changed; });
     if (!any_change) {
         return status::ok;
     }
     out.changed = true;
+    drop_entries_pointing_outside();
+    propagate_moves();
     std::uint64_t base = block_size;
     if (reuse_dead_tail_) {
         if (const auto end = live_end(); end && *end < block_size) {

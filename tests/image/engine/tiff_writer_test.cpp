@@ -167,6 +167,48 @@ TEST(TiffWriter, BuildsANewBlockWhenThereWasNone) {
     EXPECT_NE(after.structure.find(tiff_directory::gps), nullptr);
 }
 
+// Damaged blocks read with warnings; the rewritten block must read cleanly.
+tiff_structure read_damaged(const std::vector<std::byte>& block, property_list& items) {
+    decoded_metadata metadata;
+    tiff_structure structure;
+    memory_source source(block);
+    EXPECT_EQ(read_tiff_block(source, metadata, &structure), status::ok);
+    EXPECT_FALSE(metadata.warnings.empty());
+    items = metadata.properties;
+    return structure;
+}
+
+TEST(TiffWriter, OldEntriesThatDidNotStandForAnItemNeverResurface) {
+    // IFD0 holds two Make entries, and an Artist whose value lies past the end of the block.
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon"), ascii(0x010F, "Nikon"),
+                     ascii(0x013B, "Old artist text"), ascii(0x0131, "v1")};
+    auto block = build_tiff(contents, byte_order::little);
+    const std::size_t artist_field = 8 + 2 + 3 * 12 + 8; // the fourth entry, sorted by tag
+    store_u32(block.data() + artist_field, static_cast<std::uint32_t>(block.size() + 4),
+              byte_order::little);
+    for (const bool set_artist : {false, true}) {
+        property_list items;
+        const auto structure = read_damaged(block, items);
+        ASSERT_EQ(items.find(0x013B), nullptr);
+        items.remove(0x010F);
+        items.set(text_item(0x0131, "Mirtel"));
+        if (set_artist) {
+            items.set(text_item(0x013B, "Žluťoučký kůň"));
+        }
+        std::vector<std::byte> out;
+        ASSERT_EQ(rewrite_exif_block(block, structure, items, out), status::ok);
+        const auto after = read(out).metadata.properties;
+        EXPECT_EQ(after.find(0x010F), nullptr) << "the second Make came back";
+        EXPECT_EQ(after.find(0x0131)->value, text_item(0, "Mirtel").value);
+        if (set_artist) {
+            EXPECT_EQ(after.find(0x013B)->value, text_item(0, "Žluťoučký kůň").value);
+        } else {
+            EXPECT_EQ(after.find(0x013B), nullptr) << "the old Artist reads the new bytes";
+        }
+    }
+}
+
 TEST(TiffWriter, RefusesValuesThatAreNotWholeElementsOfTheirType) {
     property_list items;
     items.set({0x0112, 3, bytes_of({1, 0, 2})}); // three bytes of SHORT
