@@ -1,5 +1,6 @@
 #include "fuzz/png_crc_repair.h"
 
+#include "image/engine/byte_reader.h"
 #include "image/engine/formats/png_crc.h"
 
 #include <algorithm>
@@ -14,11 +15,6 @@ namespace {
 
 constexpr std::array<std::uint8_t, 8> png_signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-std::uint32_t load_big_endian(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-           std::uint32_t{p[3]};
-}
-
 } // namespace
 
 void repair_png_crcs(std::uint8_t* data, std::size_t size) {
@@ -26,21 +22,17 @@ void repair_png_crcs(std::uint8_t* data, std::size_t size) {
         !std::equal(png_signature.begin(), png_signature.end(), data)) {
         return;
     }
+    std::byte* bytes = reinterpret_cast<std::byte*>(data);
     std::size_t at = png_signature.size();
     // Each chunk: length, type, data, CRC over type and data.
     while (size - at >= 12) {
-        const std::uint32_t length = load_big_endian(data + at);
+        const std::uint32_t length = imaging::load_u32(bytes + at, imaging::byte_order::big);
         if (length > size - at - 12) {
             return;
         }
-        const auto covered =
-            std::as_bytes(std::span<const std::uint8_t>(data + at + 4, std::size_t{length} + 4));
-        const std::uint32_t crc = imaging::crc32(covered);
-        std::uint8_t* stored = data + at + 8 + length;
-        stored[0] = static_cast<std::uint8_t>(crc >> 24);
-        stored[1] = static_cast<std::uint8_t>(crc >> 16);
-        stored[2] = static_cast<std::uint8_t>(crc >> 8);
-        stored[3] = static_cast<std::uint8_t>(crc);
+        const std::uint32_t crc =
+            imaging::crc32(std::span<const std::byte>(bytes + at + 4, std::size_t{length} + 4));
+        imaging::store_u32(bytes + at + 8 + length, crc, imaging::byte_order::big);
         at += std::size_t{length} + 12;
     }
 }
