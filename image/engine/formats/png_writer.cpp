@@ -105,10 +105,12 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
     std::map<std::size_t, std::optional<property>> text_changes; // text index -> new or removed
     std::vector<property> new_texts;
     std::set<std::string> dropped_chunks;
+    std::set<std::uint32_t> changed_ids; // removed, replaced or added
     for (const auto& old : metadata.as_read.items()) {
         if (metadata.properties.find(old.id) != nullptr) {
             continue;
         }
+        changed_ids.insert(old.id);
         if (const auto text = text_chunk_of.find(old.id); text != text_chunk_of.end()) {
             text_changes[text->second] = std::nullopt;
         } else if (exif_read.find(old.id) != nullptr) {
@@ -126,6 +128,7 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
         if (old != nullptr && *old == item) {
             continue;
         }
+        changed_ids.insert(item.id);
         if (const auto text = text_chunk_of.find(item.id); text != text_chunk_of.end()) {
             text_changes[text->second] = item;
         } else if (exif_read.find(item.id) == nullptr && png_item_keyword(item.id)) {
@@ -133,6 +136,18 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
         } else {
             // Everything else lives in the eXIf block, which readers prefer to other chunks.
             exif_items.set(item);
+        }
+    }
+
+    // One text per item: when an item changes or goes, the other texts of its keyword go too (a
+    // later duplicate, one that could not be decoded, one the eXIf block hid), or a removed item
+    // would come back from one of them.
+    for (std::size_t i = 0; i < layout->texts.size(); ++i) {
+        const auto id = png_keyword_item_id(layout->texts[i].keyword);
+        const auto standing = text_chunk_of.find(id);
+        if (id != 0 && changed_ids.count(id) != 0 && // 0: a keyword without an item
+            (standing == text_chunk_of.end() || standing->second != i)) {
+            text_changes[i] = std::nullopt;
         }
     }
 

@@ -93,6 +93,32 @@ TEST(PngWriter, RemovingItemsDropsTheirChunksOrEntries) {
     EXPECT_EQ(chunk_types(out), (std::vector<std::string>{"IHDR", "tEXt", "eXIf", "IDAT", "IEND"}));
 }
 
+TEST(PngWriter, ATextThatDidNotStandForItsItemNeverResurfaces) {
+    // Two Title texts; an Author text hidden by the eXIf block's Artist; XMP, which gives no item.
+    tiff_contents exif;
+    exif.ifd0 = {ascii(0x013B, "Exif artist")};
+    const auto file =
+        png_file({text_chunk("Title", "First"), text_chunk("Title", "Second"),
+                  text_chunk("Author", "Text author"), text_chunk("XML:com.adobe.xmp", "<x/>"),
+                  make_chunk("eXIf", build_tiff(exif, byte_order::little))});
+    ASSERT_EQ(read(file).properties.find(0x013B)->value, text_item(0, "Exif artist").value);
+    const auto removed = read(saved(file, [](property_list& items) {
+        items.remove(0x0320);
+        items.remove(0x013B);
+    }));
+    EXPECT_EQ(removed.properties.find(0x0320), nullptr);
+    EXPECT_EQ(removed.properties.find(0x013B), nullptr);
+    const auto replaced = read(saved(file, [](property_list& items) {
+        items.set(text_item(0x0320, "Nový"));
+        items.set(text_item(0x013B, "Eva"));
+        items.set({0x0000, 1, bytes_of({2, 3, 0, 0})}); // GPS version: item 0, no keyword
+    }));
+    EXPECT_EQ(replaced.properties.find(0x0320)->value, text_item(0, "Nový").value);
+    EXPECT_EQ(replaced.properties.find(0x013B)->value, text_item(0, "Eva").value);
+    const auto texts = dynamic_cast<const png_layout&>(*replaced.layout).texts.size();
+    EXPECT_EQ(texts, 2U) << "the new Title and the XMP stay; Artist lives in the eXIf block";
+}
+
 TEST(PngWriter, ADamagedFileIsNotRewritten) {
     auto damaged = photo;
     damaged.resize(damaged.size() - 6); // IEND cut
