@@ -84,8 +84,8 @@ private:
     bool reuse_dead_tail_;
     std::map<tiff_directory, out_directory> directories_;
     std::set<std::uint32_t> matched_;
-    // Per directory, the ids whose item is removed, replaced or added.
-    std::map<tiff_directory, std::set<std::uint32_t>> changed_ids_;
+    // The ids whose item is removed, replaced or added.
+    std::set<std::uint32_t> changed_ids_;
 };
 
 out_entry planner::kept(const tiff_entry& entry) const {
@@ -160,14 +160,14 @@ void planner::take_old_directories() {
             const property* item = items_.find(*id);
             if (item == nullptr) {
                 directory.changed = true; // removed
-                changed_ids_[kind].insert(*id);
+                changed_ids_.insert(*id);
             } else if (item->type == entry.type &&
                        item->value == swap_value_order(entry.value, entry.type, old_.order)) {
                 directory.entries.push_back(kept(entry));
             } else {
                 directory.entries.push_back(replaced(entry, *item));
                 directory.changed = true;
-                changed_ids_[kind].insert(*id);
+                changed_ids_.insert(*id);
             }
         }
         if (kind == tiff_directory::ifd1) {
@@ -198,19 +198,22 @@ void planner::add_new_items() {
         const tiff_entry placeholder{tag, item.type, 0, {}, {}, false};
         directory.entries.push_back(replaced(placeholder, item));
         directory.changed = true;
-        changed_ids_[kind].insert(item.id);
+        changed_ids_.insert(item.id);
     }
 }
 
-// A directory holds one entry per tag. When an item is removed, replaced or added, other entries
-// of its id go too: otherwise a removed item would come back from its duplicate, and a new item
-// would hide behind an old entry that a reader finds first.
+// One entry per item. When an item is removed, replaced or added, the other entries of its id go
+// too, in whatever directory: otherwise a removed item would come back from a duplicate, and a new
+// item would hide behind an old entry that a reader finds first.
 void planner::drop_shadows_of_changed_items() {
-    for (const auto& changed : changed_ids_) {
-        const std::set<std::uint32_t>& ids = changed.second;
-        std::erase_if(directories_[changed.first].entries, [&ids](const out_entry& e) {
-            return e.shadows && ids.count(*e.shadows) != 0;
+    for (auto& [kind, directory] : directories_) {
+        const auto before = directory.entries.size();
+        std::erase_if(directory.entries, [this](const out_entry& e) {
+            return e.shadows && changed_ids_.count(*e.shadows) != 0;
         });
+        if (directory.entries.size() != before) {
+            directory.changed = true;
+        }
     }
 }
 

@@ -179,10 +179,12 @@ tiff_structure read_damaged(const std::vector<std::byte>& block, property_list& 
 }
 
 TEST(TiffWriter, OldEntriesThatDidNotStandForAnItemNeverResurface) {
-    // IFD0 holds two Make entries, and an Artist whose value lies past the end of the block.
+    // IFD0 holds two Make entries, and an Artist whose value lies past the end of the block; the
+    // Exif directory a third Make.
     tiff_contents contents;
     contents.ifd0 = {ascii(0x010F, "Canon"), ascii(0x010F, "Nikon"),
                      ascii(0x013B, "Old artist text"), ascii(0x0131, "v1")};
+    contents.exif = {ascii(0x010F, "Pentax"), rationals(0x829A, {{1, 60}})};
     auto block = build_tiff(contents, byte_order::little);
     const std::size_t artist_field = 8 + 2 + 3 * 12 + 8; // the fourth entry, sorted by tag
     store_u32(block.data() + artist_field, static_cast<std::uint32_t>(block.size() + 4),
@@ -199,7 +201,8 @@ TEST(TiffWriter, OldEntriesThatDidNotStandForAnItemNeverResurface) {
         std::vector<std::byte> out;
         ASSERT_EQ(rewrite_exif_block(block, structure, items, out), status::ok);
         const auto after = read(out).metadata.properties;
-        EXPECT_EQ(after.find(0x010F), nullptr) << "the second Make came back";
+        EXPECT_EQ(after.find(0x010F), nullptr) << "another Make came back";
+        EXPECT_NE(after.find(0x829A), nullptr);
         EXPECT_EQ(after.find(0x0131)->value, text_item(0, "Mirtel").value);
         if (set_artist) {
             EXPECT_EQ(after.find(0x013B)->value, text_item(0, "Žluťoučký kůň").value);
