@@ -113,13 +113,14 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
         changed_ids.insert(old.id);
         if (const auto text = text_chunk_of.find(old.id); text != text_chunk_of.end()) {
             text_changes[text->second] = std::nullopt;
-        } else if (exif_read.find(old.id) != nullptr) {
-            exif_items.remove(old.id);
-        } else {
-            for (const auto& [id, type] : chunk_items) {
-                if (id == old.id) {
-                    dropped_chunks.insert(type);
-                }
+            continue;
+        }
+        exif_items.remove(old.id);
+        // The chunk of the item goes too, also one the eXIf block hid: it would bring the item
+        // back. A chunk of several items (cHRM, pHYs) goes whole.
+        for (const auto& [id, type] : chunk_items) {
+            if (id == old.id) {
+                dropped_chunks.insert(type);
             }
         }
     }

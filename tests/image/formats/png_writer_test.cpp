@@ -93,21 +93,25 @@ TEST(PngWriter, RemovingItemsDropsTheirChunksOrEntries) {
     EXPECT_EQ(chunk_types(out), (std::vector<std::string>{"IHDR", "tEXt", "eXIf", "IDAT", "IEND"}));
 }
 
-TEST(PngWriter, ATextThatDidNotStandForItsItemNeverResurfaces) {
-    // Two Title texts; an Author text hidden by the eXIf block's Artist; XMP, which gives no item.
+TEST(PngWriter, ARemovedOrReplacedItemNeverComesBackFromAnotherChunk) {
+    // Two Title texts; an Author text and a tIME hidden by the eXIf block's Artist and DateTime;
+    // XMP, which gives no item.
     tiff_contents exif;
-    exif.ifd0 = {ascii(0x013B, "Exif artist")};
+    exif.ifd0 = {ascii(0x013B, "Exif artist"), ascii(0x0132, "2001:02:03 04:05:06")};
     const auto file =
         png_file({text_chunk("Title", "First"), text_chunk("Title", "Second"),
                   text_chunk("Author", "Text author"), text_chunk("XML:com.adobe.xmp", "<x/>"),
+                  make_chunk("tIME", bytes_of({0x07, 0xE8, 3, 5, 7, 8, 9})),
                   make_chunk("eXIf", build_tiff(exif, byte_order::little))});
     ASSERT_EQ(read(file).properties.find(0x013B)->value, text_item(0, "Exif artist").value);
     const auto removed = read(saved(file, [](property_list& items) {
         items.remove(0x0320);
         items.remove(0x013B);
+        items.remove(0x0132);
     }));
     EXPECT_EQ(removed.properties.find(0x0320), nullptr);
     EXPECT_EQ(removed.properties.find(0x013B), nullptr);
+    EXPECT_EQ(removed.properties.find(0x0132), nullptr);
     const auto replaced = read(saved(file, [](property_list& items) {
         items.set(text_item(0x0320, "Nový"));
         items.set(text_item(0x013B, "Eva"));
