@@ -1,5 +1,5 @@
-// Loads arbitrary bytes, sets a text, saves, loads the result again: a save that reports success
-// must give a file that loads and holds the text.
+// Loads arbitrary bytes, sets a text, removes another item, saves, loads the result again: a save
+// that reports success must give a file that loads, holds the text and lacks the removed item.
 #include "image/engine/codecs.h"
 #include "image/engine/image.h"
 #include "image/gdiplus_exception.h"
@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -38,6 +39,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const gdi::gdiplus_exception&) {
         return 0; // a format without tags
     }
+    // The first other item goes; a duplicate or a hidden copy of it must not take its place.
+    std::vector<std::uint32_t> ids;
+    image->property_ids(ids);
+    std::optional<std::uint32_t> removed;
+    for (const auto id : ids) {
+        if (id != 0x013B) {
+            removed = id;
+            break;
+        }
+    }
+    if (removed && image->remove_property_item(*removed) != imaging::status::ok) {
+        std::fprintf(stderr, "an item the image listed could not be removed\n");
+        std::abort();
+    }
     std::vector<imaging::codec_info> encoders;
     imaging::image_encoders(encoders);
     const imaging::codec_info* encoder = nullptr;
@@ -55,6 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!saved || saved->last_status() != imaging::status::ok ||
         !gdi::get_text_property(saved.get(), 0x013B, read_back) || read_back != text) {
         std::fprintf(stderr, "a saved file lost the text it was saved with\n");
+        std::abort();
+    }
+    std::uint32_t item_size = 0;
+    if (removed && saved->property_item_size(*removed, item_size) == imaging::status::ok) {
+        std::fprintf(stderr, "a removed item came back in the saved file\n");
         std::abort();
     }
     return 0;
