@@ -219,11 +219,13 @@ void planner::drop_shadows_of_changed_items() {
 
 // An entry whose value lay past the end of the old data would point into the bytes a save
 // appends there and read as garbage: a rewrite drops it (it held nothing to keep). Every
-// directory holding one is written anew.
+// directory holding one is written anew. A pointer to a directory stays whatever its count
+// claims: readers follow it by its field alone.
 void planner::drop_entries_pointing_outside() {
     for (auto& [kind, directory] : directories_) {
         const auto before = directory.entries.size();
-        std::erase_if(directory.entries, [](const out_entry& e) { return e.value_outside; });
+        std::erase_if(directory.entries,
+                      [](const out_entry& e) { return e.value_outside && !e.points_to; });
         if (directory.entries.size() != before) {
             directory.changed = true;
         }

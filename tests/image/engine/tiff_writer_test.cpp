@@ -212,6 +212,26 @@ TEST(TiffWriter, OldEntriesThatDidNotStandForAnItemNeverResurface) {
     }
 }
 
+TEST(TiffWriter, APointerWithAnAbsurdCountStillLeadsToItsDirectory) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon")};
+    contents.exif = {rationals(0x829A, {{1, 60}})};
+    auto block = build_tiff(contents, byte_order::little);
+    const std::size_t exif_pointer_count = 8 + 2 + 12 + 4; // the second entry, after Make
+    store_u32(block.data() + exif_pointer_count, 0x800001, byte_order::little);
+    property_list items;
+    const auto structure = read_damaged(block, items);
+    ASSERT_NE(items.find(0x829A), nullptr);
+    items.set(text_item(0x013B, "Eva"));
+    std::vector<std::byte> out;
+    ASSERT_EQ(rewrite_exif_block(block, structure, items, out), status::ok);
+    decoded_metadata after;
+    memory_source source(out);
+    ASSERT_EQ(read_tiff_block(source, after), status::ok);
+    EXPECT_NE(after.properties.find(0x829A), nullptr) << "the Exif directory was lost";
+    EXPECT_NE(after.properties.find(0x013B), nullptr);
+}
+
 TEST(TiffWriter, RefusesValuesThatAreNotWholeElementsOfTheirType) {
     property_list items;
     items.set({0x0112, 3, bytes_of({1, 0, 2})}); // three bytes of SHORT
