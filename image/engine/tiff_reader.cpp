@@ -118,6 +118,7 @@ void structure_reader::read_directory(std::uint32_t offset, tiff_directory kind)
         readable = static_cast<std::uint16_t>(std::min<std::uint64_t>(count, available / 12));
         entries = block_.read_bytes(std::uint64_t{offset} + 2, std::uint64_t{readable} * 12);
         warn(std::string(directory_name(kind)) + " is cut short");
+        ifd.cut_short = true;
         if (!entries) {
             return;
         }

@@ -32,6 +32,9 @@ struct tiff_ifd {
     std::uint32_t offset = 0;
     std::vector<tiff_entry> entries;
     std::uint32_t next_offset = 0;
+    // The entries or the next-directory link ran past the end of the data; `entries` holds the
+    // whole ones.
+    bool cut_short = false;
 };
 
 struct tiff_structure {

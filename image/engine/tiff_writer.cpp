@@ -39,6 +39,7 @@ struct out_directory {
     std::uint32_t old_offset = 0;
     std::uint32_t next = 0;
     bool existed = false;
+    bool cut_short = false;
     bool changed = false;
     std::uint32_t offset = 0; // where it ends up
 };
@@ -67,12 +68,13 @@ public:
 
 private:
     void take_old_directories();
-    out_entry kept(const tiff_entry& entry) const;
+    out_entry kept(const tiff_entry& entry, tiff_directory kind) const;
     out_entry replaced(const tiff_entry& old_entry, const property& item) const;
     void take_thumbnail(out_directory& directory);
     void add_new_items();
     void drop_shadows_of_changed_items();
     void drop_entries_pointing_outside();
+    void drop_links_to_unread_data();
     void settle_pointers();
     void propagate_moves();
     std::optional<std::uint64_t> live_end() const;
@@ -88,13 +90,18 @@ private:
     std::set<std::uint32_t> changed_ids_;
 };
 
-out_entry planner::kept(const tiff_entry& entry) const {
+out_entry planner::kept(const tiff_entry& entry, tiff_directory kind) const {
     out_entry out;
     out.tag = entry.tag;
     out.type = entry.type;
     out.count = entry.count;
     out.field = entry.field;
     out.value_outside = entry.value_outside;
+    // A pointer's field is its directory's offset, whatever its count claims: it has no value.
+    out.points_to = pointer_target(kind, entry.tag);
+    if (out.points_to) {
+        return out;
+    }
     const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
     // Where the old data stays whole (a TIFF file), a value outside the entry keeps its offset, so
     // a save adds little more than the new directory. Where the tail is reused, the value is
@@ -144,14 +151,14 @@ void planner::take_old_directories() {
         directory.existed = true;
         directory.old_offset = ifd->offset;
         directory.next = ifd->next_offset;
+        directory.cut_short = ifd->cut_short;
         for (const auto& entry : ifd->entries) {
             const auto id = exposed_item_id(kind, entry.tag);
             // Only the entry a reader exposed stands for the item: the first of its id.
             const bool stands_for_item =
                 id && entry.value_read && exposed_before.insert(*id).second;
             if (!stands_for_item) {
-                auto out = kept(entry);
-                out.points_to = pointer_target(kind, entry.tag);
+                auto out = kept(entry, kind);
                 out.shadows = id;
                 directory.entries.push_back(std::move(out));
                 continue;
@@ -163,7 +170,7 @@ void planner::take_old_directories() {
                 changed_ids_.insert(*id);
             } else if (item->type == entry.type &&
                        item->value == swap_value_order(entry.value, entry.type, old_.order)) {
-                directory.entries.push_back(kept(entry));
+                directory.entries.push_back(kept(entry, kind));
             } else {
                 directory.entries.push_back(replaced(entry, *item));
                 directory.changed = true;
@@ -272,6 +279,26 @@ void planner::settle_pointers() {
     directories_[tiff_directory::ifd0]; // IFD0 always exists
 }
 
+// The bytes a save appends would also give meaning to links into nothing: a directory cut short
+// by the end of the data would read them as further entries, and a pointer to a directory that
+// could not be read (past the end, looping, impossible) could find one there. A rewrite writes
+// such directories anew with what was read, without those links; an unread thumbnail directory
+// loses IFD0's link to it.
+void planner::drop_links_to_unread_data() {
+    for (auto& [kind, directory] : directories_) {
+        const auto before = directory.entries.size();
+        std::erase_if(directory.entries, [this](const out_entry& e) {
+            return e.points_to && directories_.count(*e.points_to) == 0;
+        });
+        const bool unread_next = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
+                                 directory.next != 0 &&
+                                 directories_.count(tiff_directory::ifd1) == 0;
+        if (directory.cut_short || unread_next || directory.entries.size() != before) {
+            directory.changed = true;
+        }
+    }
+}
+
 // A directory that moves changes whatever points at it.
 void planner::propagate_moves() {
     bool again = true;
@@ -369,13 +396,9 @@ status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
         }
         std::uint32_t next = directory.next;
         if (kind == tiff_directory::ifd0 && with_thumbnail_ifd_) {
-            // IFD0 links to the thumbnail's directory: moved, removed, or (unreadable) as it was.
+            // IFD0 links to the thumbnail's directory, if there still is one.
             const auto ifd1 = directories_.find(tiff_directory::ifd1);
-            if (ifd1 != directories_.end()) {
-                next = ifd1->second.offset;
-            } else if (old_.find(tiff_directory::ifd1) != nullptr) {
-                next = 0;
-            }
+            next = ifd1 != directories_.end() ? ifd1->second.offset : 0;
         }
         append_u32(out.appendix, next, order);
         out.appendix.insert(out.appendix.end(), values.begin(), values.end());
@@ -408,7 +431,7 @@ std::optional<std::uint64_t> planner::live_end() const {
                 (entry.points_to && directories_.count(*entry.points_to) == 0)) {
                 return std::nullopt;
             }
-            if ((!directory.changed || !entry.value) && size > 4) {
+            if (!entry.points_to && (!directory.changed || !entry.value) && size > 4) {
                 extend(load_u32(entry.field.data(), old_.order), size);
             }
         }
@@ -466,6 +489,7 @@ status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
     }
     out.changed = true;
     drop_entries_pointing_outside();
+    drop_links_to_unread_data();
     propagate_moves();
     std::uint64_t base = block_size;
     if (reuse_dead_tail_) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 
 namespace kestrov::imaging {
 namespace {
@@ -212,24 +214,87 @@ TEST(TiffWriter, OldEntriesThatDidNotStandForAnItemNeverResurface) {
     }
 }
 
-TEST(TiffWriter, APointerWithAnAbsurdCountStillLeadsToItsDirectory) {
+TEST(TiffWriter, APointerWithAnOddCountStillLeadsToItsDirectory) {
     tiff_contents contents;
     contents.ifd0 = {ascii(0x010F, "Canon")};
-    contents.exif = {rationals(0x829A, {{1, 60}})};
-    auto block = build_tiff(contents, byte_order::little);
-    const std::size_t exif_pointer_count = 8 + 2 + 12 + 4; // the second entry, after Make
-    store_u32(block.data() + exif_pointer_count, 0x800001, byte_order::little);
-    property_list items;
-    const auto structure = read_damaged(block, items);
-    ASSERT_NE(items.find(0x829A), nullptr);
-    items.set(text_item(0x013B, "Eva"));
-    std::vector<std::byte> out;
-    ASSERT_EQ(rewrite_exif_block(block, structure, items, out), status::ok);
-    decoded_metadata after;
-    memory_source source(out);
-    ASSERT_EQ(read_tiff_block(source, after), status::ok);
-    EXPECT_NE(after.properties.find(0x829A), nullptr) << "the Exif directory was lost";
-    EXPECT_NE(after.properties.find(0x013B), nullptr);
+    contents.exif = {rationals(0x829A, {{1, 60}}), shorts(0xA002, {640}), shorts(0xA003, {480})};
+    // A count of 7 makes the pointer look like a value inside the block, 0x800001 like one past
+    // its end; either way its field is the Exif directory's offset.
+    for (const std::uint32_t count : {7U, 0x800001U}) {
+        auto block = build_tiff(contents, byte_order::little);
+        const std::size_t exif_pointer_count = 8 + 2 + 12 + 4; // the second entry, after Make
+        store_u32(block.data() + exif_pointer_count, count, byte_order::little);
+        memory_source damaged(block);
+        decoded_metadata before;
+        tiff_structure structure;
+        ASSERT_EQ(read_tiff_block(damaged, before, &structure), status::ok);
+        property_list items = before.properties;
+        ASSERT_NE(items.find(0x829A), nullptr);
+        items.set(text_item(0x013B, "Eva"));
+        items.set({0x829A, 5, rationals(0, {{1, 250}}).value});
+        std::vector<std::byte> out;
+        ASSERT_EQ(rewrite_exif_block(block, structure, items, out), status::ok);
+        decoded_metadata after;
+        memory_source source(out);
+        ASSERT_EQ(read_tiff_block(source, after), status::ok);
+        ASSERT_NE(after.properties.find(0x829A), nullptr) << "the Exif directory was lost";
+        EXPECT_EQ(after.properties.find(0x829A)->value, items.find(0x829A)->value) << count;
+        EXPECT_NE(after.properties.find(0x013B), nullptr);
+    }
+}
+
+// What a save appends must not give meaning to links into nothing: a directory cut short by the
+// end of the data, a pointer past the end, a thumbnail link to a directory that could not be read.
+TEST(TiffWriter, LinksIntoNothingDoNotReadTheBytesASaveAppends) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon")};
+    contents.exif = {shorts(0xA002, {640}), shorts(0xA003, {480})};
+    contents.gps = {shorts(0x0005, {0})};
+    const auto intact = build_tiff(contents, byte_order::little);
+    const auto structure = read(intact).structure;
+    const auto field_of = [&](std::uint16_t tag) {
+        const auto& entries = structure.find(tiff_directory::ifd0)->entries;
+        const auto at = std::find_if(entries.begin(), entries.end(),
+                                     [tag](const tiff_entry& e) { return e.tag == tag; });
+        return 8 + 2 + 12 * static_cast<std::size_t>(at - entries.begin()) + 8;
+    };
+    const auto exif_count = structure.find(tiff_directory::exif)->offset;
+    const std::vector<std::function<void(std::vector<std::byte>&)>> damages = {
+        [&](std::vector<std::byte>& block) { // the Exif directory claims 40 entries
+            store_u16(block.data() + exif_count, 40, byte_order::little);
+        },
+        [&](std::vector<std::byte>& block) { // the GPS directory lies past the end
+            store_u32(block.data() + field_of(0x8825), static_cast<std::uint32_t>(block.size() + 2),
+                      byte_order::little);
+        },
+        [&](std::vector<std::byte>& block) { // IFD0 links to a thumbnail directory past the end
+            const std::size_t next =
+                8 + 2 + 12 * structure.find(tiff_directory::ifd0)->entries.size();
+            store_u32(block.data() + next, static_cast<std::uint32_t>(block.size() + 2),
+                      byte_order::little);
+        }};
+    for (std::size_t i = 0; i < damages.size(); ++i) {
+        auto block = intact;
+        damages[i](block);
+        property_list items;
+        const auto damaged = read_damaged(block, items);
+        items.set(text_item(0x013B, "Eva"));
+        std::vector<std::byte> out;
+        ASSERT_EQ(rewrite_exif_block(block, damaged, items, out), status::ok);
+        // The same items, in whatever order; the damaged Exif directory's extra entries were
+        // read before too, so warnings about them may stay.
+        decoded_metadata after;
+        memory_source source(out);
+        ASSERT_EQ(read_tiff_block(source, after), status::ok);
+        const auto ids = [](const property_list& list) {
+            std::map<std::uint32_t, property> by_id;
+            for (const auto& item : list.items()) {
+                by_id.emplace(item.id, item);
+            }
+            return by_id;
+        };
+        EXPECT_EQ(ids(after.properties), ids(items)) << "damage " << i;
+    }
 }
 
 TEST(TiffWriter, RefusesValuesThatAreNotWholeElementsOfTheirType) {
