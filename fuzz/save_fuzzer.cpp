@@ -1,5 +1,5 @@
 // Loads arbitrary bytes, sets a text, removes another item, saves, loads the result again: a save
-// that reports success must give a file that loads, holds the text and lacks the removed item.
+// that reports success must give a file that loads with exactly the items it was saved with.
 #include "image/engine/codecs.h"
 #include "image/engine/image.h"
 #include "image/gdiplus_exception.h"
@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -16,6 +17,29 @@
 namespace {
 
 const std::wstring text = L"Žluťoučký kůň";
+
+using item_map = std::map<std::uint32_t, std::pair<std::uint16_t, std::vector<std::uint8_t>>>;
+
+// Every item's type and value bytes.
+item_map items_of(kestrov::imaging::image& image) {
+    using namespace kestrov::imaging;
+    item_map items;
+    std::vector<std::uint32_t> ids;
+    image.property_ids(ids);
+    for (const auto id : ids) {
+        std::uint32_t size = 0;
+        if (image.property_item_size(id, size) != status::ok) {
+            continue;
+        }
+        std::vector<PropertyItem> buffer(size / sizeof(PropertyItem) + 1);
+        if (image.property_item(id, size, buffer.data()) != status::ok) {
+            continue;
+        }
+        const auto* value = static_cast<const std::uint8_t*>(buffer[0].value);
+        items[id] = {buffer[0].type, std::vector<std::uint8_t>(value, value + buffer[0].length)};
+    }
+    return items;
+}
 
 std::wstring output_path() {
     const std::string path = "/tmp/mirtel-save-fuzzer-" + std::to_string(::getpid());
@@ -53,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "an item the image listed could not be removed\n");
         std::abort();
     }
+    const item_map expected = items_of(*image);
     std::vector<imaging::codec_info> encoders;
     imaging::image_encoders(encoders);
     const imaging::codec_info* encoder = nullptr;
@@ -76,6 +101,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (removed && saved->property_item_size(*removed, item_size) == imaging::status::ok) {
         std::fprintf(stderr, "a removed item came back in the saved file\n");
         std::abort();
+    }
+    const item_map found = items_of(*saved);
+    for (const auto& [id, item] : expected) {
+        const auto other = found.find(id);
+        if (other == found.end() || other->second != item) {
+            std::fprintf(stderr, "item 0x%04X was not saved as it was\n",
+                         static_cast<unsigned>(id));
+            std::abort();
+        }
+    }
+    for (const auto& [id, item] : found) {
+        if (expected.count(id) == 0) {
+            std::fprintf(stderr, "the saved file has an item 0x%04X of its own\n",
+                         static_cast<unsigned>(id));
+            std::abort();
+        }
     }
     return 0;
 }
