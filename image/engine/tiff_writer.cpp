@@ -32,6 +32,8 @@ struct out_entry {
     std::optional<std::uint32_t> shadows;
     // An old entry whose value lies past the end of the old data.
     bool value_outside = false;
+    // An old entry whose value overlaps the header, which every save rewrites.
+    bool under_header = false;
 };
 
 struct out_directory {
@@ -74,7 +76,7 @@ private:
     void add_new_items();
     void drop_shadows_of_changed_items();
     void drop_entries_pointing_outside();
-    void drop_links_to_unread_data();
+    void write_anew_what_appending_would_disturb();
     void settle_pointers();
     void propagate_moves();
     std::optional<std::uint64_t> live_end() const;
@@ -109,6 +111,11 @@ out_entry planner::kept(const tiff_entry& entry, tiff_directory kind) const {
     // header, and a value that could not be read: for those the old offset is all there is.
     if (reuse_dead_tail_ && size > 4 && entry.value_read && entry.tag != tag_maker_note) {
         out.value = entry.value;
+    }
+    // A value in the header's eight bytes would change with the new IFD0 offset: it moves.
+    if (size > 4 && entry.value_read && load_u32(entry.field.data(), old_.order) < 8) {
+        out.value = entry.value;
+        out.under_header = true;
     }
     return out;
 }
@@ -283,8 +290,9 @@ void planner::settle_pointers() {
 // by the end of the data would read them as further entries, and a pointer to a directory that
 // could not be read (past the end, looping, impossible) could find one there. A rewrite writes
 // such directories anew with what was read, without those links; an unread thumbnail directory
-// loses IFD0's link to it.
-void planner::drop_links_to_unread_data() {
+// loses IFD0's link to it. A directory with a value in the header's bytes is written anew too,
+// so the value moves out of them.
+void planner::write_anew_what_appending_would_disturb() {
     for (auto& [kind, directory] : directories_) {
         const auto before = directory.entries.size();
         std::erase_if(directory.entries, [this](const out_entry& e) {
@@ -293,7 +301,10 @@ void planner::drop_links_to_unread_data() {
         const bool unread_next = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
                                  directory.next != 0 &&
                                  directories_.count(tiff_directory::ifd1) == 0;
-        if (directory.cut_short || unread_next || directory.entries.size() != before) {
+        const bool under_header = std::any_of(directory.entries.begin(), directory.entries.end(),
+                                              [](const out_entry& e) { return e.under_header; });
+        if (directory.cut_short || unread_next || under_header ||
+            directory.entries.size() != before) {
             directory.changed = true;
         }
     }
@@ -489,7 +500,7 @@ status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
     }
     out.changed = true;
     drop_entries_pointing_outside();
-    drop_links_to_unread_data();
+    write_anew_what_appending_would_disturb();
     propagate_moves();
     std::uint64_t base = block_size;
     if (reuse_dead_tail_) {

@@ -1,5 +1,8 @@
 #include "image/engine/tiff_writer.h"
 
+#include "image/engine/container.h"
+#include "image/engine/container_writer.h"
+
 #include "image/engine/tiff_builder.h"
 
 #include <gtest/gtest.h>
@@ -295,6 +298,27 @@ TEST(TiffWriter, LinksIntoNothingDoNotReadTheBytesASaveAppends) {
         };
         EXPECT_EQ(ids(after.properties), ids(items)) << "damage " << i;
     }
+}
+
+TEST(TiffWriter, AValueInTheHeaderBytesMovesOutOfThem) {
+    // A TIFF file keeps its old values in place, but a save rewrites the header's IFD0 offset.
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon"), ascii(0x0131, "Software!")};
+    auto file = build_tiff(contents, byte_order::little);
+    store_u32(file.data() + 8 + 2 + 12 + 8, 2, byte_order::little); // Software at offset 2
+    memory_source source(file);
+    decoded_metadata metadata;
+    ASSERT_EQ(read_tiff(source, metadata), status::ok);
+    metadata.as_read = metadata.properties;
+    const property software = *metadata.properties.find(0x0131);
+    metadata.properties.set(text_item(0x013B, "Eva"));
+    memory_sink sink;
+    ASSERT_EQ(write_tiff(source, metadata, sink), status::ok);
+    memory_source saved(sink.bytes());
+    decoded_metadata after;
+    ASSERT_EQ(read_tiff(saved, after), status::ok);
+    ASSERT_NE(after.properties.find(0x0131), nullptr);
+    EXPECT_EQ(*after.properties.find(0x0131), software);
 }
 
 TEST(TiffWriter, RefusesValuesThatAreNotWholeElementsOfTheirType) {
