@@ -75,7 +75,6 @@ private:
     void take_thumbnail(out_directory& directory);
     void add_new_items();
     void drop_shadows_of_changed_items();
-    void drop_entries_pointing_outside();
     void write_anew_what_appending_would_disturb();
     void settle_pointers();
     void propagate_moves();
@@ -231,21 +230,6 @@ void planner::drop_shadows_of_changed_items() {
     }
 }
 
-// An entry whose value lay past the end of the old data would point into the bytes a save
-// appends there and read as garbage: a rewrite drops it (it held nothing to keep). Every
-// directory holding one is written anew. A pointer to a directory stays whatever its count
-// claims: readers follow it by its field alone.
-void planner::drop_entries_pointing_outside() {
-    for (auto& [kind, directory] : directories_) {
-        const auto before = directory.entries.size();
-        std::erase_if(directory.entries,
-                      [](const out_entry& e) { return e.value_outside && !e.points_to; });
-        if (directory.entries.size() != before) {
-            directory.changed = true;
-        }
-    }
-}
-
 void planner::settle_pointers() {
     // Empty sub-directories go, with the pointers to them.
     for (const auto kind : {tiff_directory::interop, tiff_directory::gps, tiff_directory::exif,
@@ -286,17 +270,19 @@ void planner::settle_pointers() {
     directories_[tiff_directory::ifd0]; // IFD0 always exists
 }
 
-// The bytes a save appends would also give meaning to links into nothing: a directory cut short
-// by the end of the data would read them as further entries, and a pointer to a directory that
-// could not be read (past the end, looping, impossible) could find one there. A rewrite writes
-// such directories anew with what was read, without those links; an unread thumbnail directory
-// loses IFD0's link to it. A directory with a value in the header's bytes is written anew too,
-// so the value moves out of them.
+// A save appends its bytes after the old data, which gives meaning to links into nothing: an entry
+// whose value lay past the end would read them as its value, a directory cut short by the end as
+// further entries, a pointer to a directory that could not be read (past the end, looping,
+// impossible) as a directory. A rewrite drops such entries and pointers (they held nothing), and
+// writes their directories anew, with what was read; an unread thumbnail directory loses IFD0's
+// link to it. A pointer is never taken for a value, whatever its count claims: readers follow it
+// by its field alone. A directory with a value in the header's bytes, which the save rewrites, is
+// written anew too, so the value moves out of them.
 void planner::write_anew_what_appending_would_disturb() {
     for (auto& [kind, directory] : directories_) {
         const auto before = directory.entries.size();
         std::erase_if(directory.entries, [this](const out_entry& e) {
-            return e.points_to && directories_.count(*e.points_to) == 0;
+            return e.points_to ? directories_.count(*e.points_to) == 0 : e.value_outside;
         });
         const bool unread_next = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
                                  directory.next != 0 &&
@@ -499,7 +485,6 @@ status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
         return status::ok;
     }
     out.changed = true;
-    drop_entries_pointing_outside();
     write_anew_what_appending_would_disturb();
     propagate_moves();
     std::uint64_t base = block_size;
