@@ -102,6 +102,11 @@ void expose_thumbnail(const tiff_ifd& ifd1, byte_order order, byte_source& block
     if (!offset || !length) {
         return;
     }
+    // Data that begins in the TIFF header is not a thumbnail (and a save rewrites those bytes).
+    if (*offset < 8) {
+        warnings.emplace_back("The thumbnail overlaps the TIFF header");
+        return;
+    }
     auto bytes = block.read_bytes(*offset, *length);
     if (!bytes) {
         warnings.emplace_back("The thumbnail lies outside the TIFF data");

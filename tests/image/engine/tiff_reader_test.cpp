@@ -150,6 +150,24 @@ TEST(TiffReader, ReadsTheEntriesBeforeACutInADirectory) {
     EXPECT_FALSE(out.warnings.empty());
 }
 
+TEST(TiffReader, AThumbnailStartingInTheHeaderIsNotOne) {
+    auto block = build_tiff(camera_contents(), byte_order::little);
+    memory_source intact(block);
+    decoded_metadata before;
+    tiff_structure structure;
+    ASSERT_EQ(read_tiff_block(intact, before, &structure), status::ok);
+    const tiff_ifd& ifd1 = *structure.find(tiff_directory::ifd1);
+    for (std::size_t i = 0; i < ifd1.entries.size(); ++i) {
+        if (ifd1.entries[i].tag == 0x0201) { // JPEGInterchangeFormat
+            store_u32(block.data() + ifd1.offset + 2 + 12 * i + 8, 2, byte_order::little);
+        }
+    }
+    const auto out = read_block(block);
+    EXPECT_EQ(out.properties.find(0x501B), nullptr);
+    EXPECT_NE(out.properties.find(0x5023), nullptr);
+    EXPECT_FALSE(out.warnings.empty());
+}
+
 TEST(TiffFile, ReadsIfd0AndLeavesTheNextPageAlone) {
     tiff_contents contents;
     contents.ifd0 = {shorts(0x0100, {16}), ascii(0x0131, "scanner")};
