@@ -92,6 +92,12 @@ void structure_reader::read_directory(std::uint32_t offset, tiff_directory kind)
     if (out_.find(kind) != nullptr) {
         return;
     }
+    // A directory linked into the header's eight bytes is none; a save rewrites those bytes. (IFD0
+    // there is rewritten elsewhere by any save, from what was read.)
+    if (kind != tiff_directory::ifd0 && offset < 8) {
+        warn(std::string(directory_name(kind)) + " lies in the TIFF header");
+        return;
+    }
     if (!visited_.insert(offset).second) {
         warn(std::string(directory_name(kind)) + " points at a directory already read");
         return;

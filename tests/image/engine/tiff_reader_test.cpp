@@ -168,6 +168,22 @@ TEST(TiffReader, AThumbnailStartingInTheHeaderIsNotOne) {
     EXPECT_FALSE(out.warnings.empty());
 }
 
+TEST(TiffReader, ADirectoryLinkedIntoTheHeaderIsNotRead) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon")};
+    contents.gps = {ascii(0x0001, "N")};
+    auto block = build_tiff(contents, byte_order::little);
+    store_u32(block.data() + 8 + 2 + 12 + 8, 4, byte_order::little); // GPS pointer, after Make
+    memory_source source(block);
+    decoded_metadata out;
+    tiff_structure structure;
+    ASSERT_EQ(read_tiff_block(source, out, &structure), status::ok);
+    EXPECT_EQ(structure.find(tiff_directory::gps), nullptr);
+    EXPECT_EQ(out.properties.find(0x0001), nullptr);
+    EXPECT_NE(out.properties.find(0x010F), nullptr);
+    EXPECT_FALSE(out.warnings.empty());
+}
+
 TEST(TiffFile, ReadsIfd0AndLeavesTheNextPageAlone) {
     tiff_contents contents;
     contents.ifd0 = {shorts(0x0100, {16}), ascii(0x0131, "scanner")};
