@@ -4,8 +4,9 @@
 
 namespace kestrov::imaging {
 
-// The file keeps every byte after its header; changed directories follow its old end, and the
-// header points at the new IFD0. Further pages and all image data stay where they are.
+// The file keeps every byte after its header but the dead end an earlier save left; changed
+// directories follow, and the header points at the new IFD0. Further pages and all image data
+// stay where they are.
 status write_tiff(byte_source& source, const decoded_metadata& metadata, byte_sink& sink) {
     const auto* layout = dynamic_cast<const tiff_layout*>(metadata.layout.get());
     if (layout == nullptr) {
@@ -22,8 +23,8 @@ status write_tiff(byte_source& source, const decoded_metadata& metadata, byte_si
     }
     const std::byte padding[1] = {std::byte{0}};
     const bool written = sink.write(rewrite.header) &&
-                         copy_range(source, 8, source.size() - 8, sink) &&
-                         (rewrite.appendix_offset == source.size() || sink.write(padding)) &&
+                         copy_range(source, 8, rewrite.kept_size - 8, sink) &&
+                         (rewrite.appendix_offset == rewrite.kept_size || sink.write(padding)) &&
                          sink.write(rewrite.appendix);
     return written ? status::ok : write_failed();
 }

@@ -15,6 +15,11 @@ inline constexpr std::uint16_t tag_interop_ifd = 0xA005;
 inline constexpr std::uint16_t tag_maker_note = 0x927C;
 inline constexpr std::uint16_t tag_jpeg_interchange_format = 0x0201;
 inline constexpr std::uint16_t tag_jpeg_interchange_format_length = 0x0202;
+inline constexpr std::uint16_t tag_strip_offsets = 0x0111;
+inline constexpr std::uint16_t tag_strip_byte_counts = 0x0117;
+inline constexpr std::uint16_t tag_tile_offsets = 0x0144;
+inline constexpr std::uint16_t tag_tile_byte_counts = 0x0145;
+inline constexpr std::uint16_t tag_sub_ifds = 0x014A;
 inline constexpr std::uint32_t id_thumbnail_data = 0x501B;
 
 // The id under which an entry of a directory is exposed, or nothing for entries kept hidden

@@ -44,7 +44,9 @@ public:
     structure_reader(byte_source& block, tiff_structure& out, std::vector<std::string>& warnings)
         : block_(block), out_(out), warnings_(warnings) {}
 
-    void read_directory(std::uint32_t offset, tiff_directory kind);
+    // Reads the directory at `offset` as `kind` and the directories it links to; says where the
+    // link led.
+    tiff_link read_directory(std::uint32_t offset, tiff_directory kind);
 
 private:
     void warn(std::string text) { warnings_.push_back(std::move(text)); }
@@ -88,29 +90,29 @@ void structure_reader::read_value(tiff_entry& entry, tiff_directory kind) {
     entry.value_read = true;
 }
 
-void structure_reader::read_directory(std::uint32_t offset, tiff_directory kind) {
-    if (out_.find(kind) != nullptr) {
-        return;
+tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory kind) {
+    if (const tiff_ifd* existing = out_.find(kind)) {
+        return existing->offset == offset ? tiff_link::followed : tiff_link::not_followed;
     }
     // A directory linked into the header's eight bytes is none; a save rewrites those bytes. (IFD0
     // there is rewritten elsewhere by any save, from what was read.)
     if (kind != tiff_directory::ifd0 && offset < 8) {
         warn(std::string(directory_name(kind)) + " lies in the TIFF header");
-        return;
+        return tiff_link::into_nothing;
     }
     if (!visited_.insert(offset).second) {
         warn(std::string(directory_name(kind)) + " points at a directory already read");
-        return;
+        return tiff_link::into_nothing;
     }
     std::byte count_bytes[2];
     if (!block_.read(offset, count_bytes)) {
         warn(std::string(directory_name(kind)) + " lies outside the TIFF data");
-        return;
+        return tiff_link::into_nothing;
     }
     const std::uint16_t count = load_u16(count_bytes, out_.order);
     if (count > max_entries_per_ifd) {
         warn(std::string(directory_name(kind)) + " claims an impossible number of entries");
-        return;
+        return tiff_link::not_followed;
     }
     tiff_ifd ifd;
     ifd.kind = kind;
@@ -126,7 +128,7 @@ void structure_reader::read_directory(std::uint32_t offset, tiff_directory kind)
         warn(std::string(directory_name(kind)) + " is cut short");
         ifd.cut_short = true;
         if (!entries) {
-            return;
+            return tiff_link::into_nothing;
         }
     }
     byte_reader reader(*entries, out_.order);
@@ -141,27 +143,42 @@ void structure_reader::read_directory(std::uint32_t offset, tiff_directory kind)
         ifd.entries.push_back(std::move(entry));
     }
     ifd.next_offset = readable == count ? reader.u32() : 0;
+    const std::size_t index = out_.ifds.size();
     out_.ifds.push_back(std::move(ifd));
 
     // Follow the pointers after the directory is stored, so a loop back to it is caught above.
-    const tiff_ifd& stored = out_.ifds.back();
-    std::vector<std::pair<std::uint32_t, tiff_directory>> children;
-    for (const auto& entry : stored.entries) {
-        const bool is_pointer = (entry.type == 4 || entry.type == 13) && entry.count >= 1;
-        if (kind == tiff_directory::ifd0 && is_pointer && entry.tag == tag_exif_ifd) {
-            children.emplace_back(pointer_value(entry), tiff_directory::exif);
-        } else if (kind == tiff_directory::ifd0 && is_pointer && entry.tag == tag_gps_ifd) {
-            children.emplace_back(pointer_value(entry), tiff_directory::gps);
-        } else if (kind == tiff_directory::exif && is_pointer && entry.tag == tag_interop_ifd) {
-            children.emplace_back(pointer_value(entry), tiff_directory::interop);
+    // Writers store them as LONG, SLONG or IFD; a pointer of another type is kept, not followed.
+    std::vector<std::pair<std::size_t, tiff_directory>> children;
+    for (std::size_t i = 0; i < out_.ifds[index].entries.size(); ++i) {
+        if (const auto child = pointer_kind(kind, out_.ifds[index].entries[i].tag)) {
+            children.emplace_back(i, *child);
         }
     }
-    for (const auto& [child_offset, child_kind] : children) {
-        read_directory(child_offset, child_kind);
+    for (const auto& [entry_index, child_kind] : children) {
+        const tiff_entry& entry = out_.ifds[index].entries[entry_index];
+        const bool followable =
+            (entry.type == 4 || entry.type == 9 || entry.type == 13) && entry.count >= 1;
+        const tiff_link link =
+            followable ? read_directory(pointer_value(entry), child_kind) : tiff_link::not_followed;
+        out_.ifds[index].entries[entry_index].link = link;
     }
+    return tiff_link::followed;
 }
 
 } // namespace
+
+std::optional<tiff_directory> pointer_kind(tiff_directory kind, std::uint16_t tag) {
+    if (kind == tiff_directory::ifd0 && tag == tag_exif_ifd) {
+        return tiff_directory::exif;
+    }
+    if (kind == tiff_directory::ifd0 && tag == tag_gps_ifd) {
+        return tiff_directory::gps;
+    }
+    if (kind == tiff_directory::exif && tag == tag_interop_ifd) {
+        return tiff_directory::interop;
+    }
+    return std::nullopt;
+}
 
 const tiff_ifd* tiff_structure::find(tiff_directory kind) const {
     const auto found = std::find_if(ifds.begin(), ifds.end(),
@@ -232,13 +249,17 @@ status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_str
 
     structure_reader reader(block, out, warnings);
     reader.read_directory(out.ifd0_offset, tiff_directory::ifd0);
-    const tiff_ifd* ifd0 = out.find(tiff_directory::ifd0);
-    if (ifd0 == nullptr) {
+    if (out.find(tiff_directory::ifd0) == nullptr) {
         return unreadable_structure();
     }
-    if (with_thumbnail_ifd && ifd0->next_offset != 0) {
-        reader.read_directory(ifd0->next_offset, tiff_directory::ifd1);
+    // IFD0 is the first directory read; in a TIFF file its next link is the next page.
+    const std::uint32_t next = out.ifds.front().next_offset;
+    tiff_link next_link = tiff_link::none;
+    if (next != 0) {
+        next_link = with_thumbnail_ifd ? reader.read_directory(next, tiff_directory::ifd1)
+                                       : tiff_link::not_followed;
     }
+    out.ifds.front().next_link = next_link;
     return status::ok;
 }
 

@@ -7,12 +7,26 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kestrov::imaging {
 
 enum class tiff_directory : std::uint8_t { ifd0, exif, gps, interop, ifd1 };
+
+// What a link to a directory (a pointer entry, or IFD0's link to the thumbnail's IFD1) led to.
+enum class tiff_link : std::uint8_t {
+    none,     // no link: not a pointer entry, or a zero next-directory link
+    followed, // to the directory read under that kind
+    // Into nothing: past the end of the data, into the header's eight bytes, or to a directory
+    // already read under another link. It holds nothing of its own.
+    into_nothing,
+    // To bytes the reader did not take in as a directory (an impossible entry count, a field type
+    // no reader follows, a second pointer of a kind already read). A save keeps such a link and
+    // the bytes it leads to as they are.
+    not_followed,
+};
 
 struct tiff_entry {
     std::uint16_t tag = 0;
@@ -25,6 +39,8 @@ struct tiff_entry {
     bool value_read = false;
     // The value's offset and size reach past the end of the data: the entry points at nothing.
     bool value_outside = false;
+    // For the Exif, GPS and Interoperability pointers: where the link led.
+    tiff_link link = tiff_link::none;
 };
 
 struct tiff_ifd {
@@ -32,6 +48,9 @@ struct tiff_ifd {
     std::uint32_t offset = 0;
     std::vector<tiff_entry> entries;
     std::uint32_t next_offset = 0;
+    // Where `next_offset` led: IFD0's link to the thumbnail's directory in an Exif block; in a TIFF
+    // file the next page, which is never read (not_followed).
+    tiff_link next_link = tiff_link::none;
     // The entries or the next-directory link ran past the end of the data; `entries` holds the
     // whole ones.
     bool cut_short = false;
@@ -52,6 +71,10 @@ class tiff_layout final : public container_layout {
 public:
     tiff_structure structure;
 };
+
+// The directory a pointer entry of a `kind` directory links to: IFD0's Exif and GPS pointers, the
+// Exif directory's Interoperability pointer.
+std::optional<tiff_directory> pointer_kind(tiff_directory kind, std::uint16_t tag);
 
 // Size in bytes of one element of a TIFF field type, 0 for a type this reader does not know.
 std::uint32_t tiff_type_size(std::uint16_t type);

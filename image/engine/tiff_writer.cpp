@@ -27,6 +27,12 @@ struct out_entry {
     std::optional<std::vector<std::byte>> value;
     // Pointer entries get the offset of their directory.
     std::optional<tiff_directory> points_to;
+    // A pointer into nothing (past the end, into the header, to a directory read under another
+    // link): it goes when its directory is rewritten.
+    bool into_nothing = false;
+    // A pointer the reader did not follow: its field stays as it is, and so do the bytes it leads
+    // to, whose extent nobody knows.
+    bool unfollowed_link = false;
     // An old entry of an item's id that did not stand for the item: a later duplicate, or one
     // whose value could not be read.
     std::optional<std::uint32_t> shadows;
@@ -40,31 +46,17 @@ struct out_directory {
     std::vector<out_entry> entries;
     std::uint32_t old_offset = 0;
     std::uint32_t next = 0;
+    tiff_link next_link = tiff_link::none;
     bool existed = false;
     bool cut_short = false;
     bool changed = false;
     std::uint32_t offset = 0; // where it ends up
 };
 
-std::optional<tiff_directory> pointer_target(tiff_directory kind, std::uint16_t tag) {
-    if (kind == tiff_directory::ifd0 && tag == tag_exif_ifd) {
-        return tiff_directory::exif;
-    }
-    if (kind == tiff_directory::ifd0 && tag == tag_gps_ifd) {
-        return tiff_directory::gps;
-    }
-    if (kind == tiff_directory::exif && tag == tag_interop_ifd) {
-        return tiff_directory::interop;
-    }
-    return std::nullopt;
-}
-
 class planner {
 public:
-    planner(const tiff_structure& old, const property_list& items, bool with_thumbnail_ifd,
-            bool reuse_dead_tail)
-        : old_(old), items_(items), with_thumbnail_ifd_(with_thumbnail_ifd),
-          reuse_dead_tail_(reuse_dead_tail) {}
+    planner(const tiff_structure& old, const property_list& items, bool with_thumbnail_ifd)
+        : old_(old), items_(items), with_thumbnail_ifd_(with_thumbnail_ifd) {}
 
     status plan(std::uint64_t block_size, tiff_rewrite& out);
 
@@ -78,13 +70,14 @@ private:
     void write_anew_what_appending_would_disturb();
     void settle_pointers();
     void propagate_moves();
-    std::optional<std::uint64_t> live_end() const;
+    std::uint64_t reuse_start(std::uint64_t block_size,
+                              const std::set<tiff_directory>& also_moved = {}) const;
+    void move_what_blocks_the_dead_end(std::uint64_t block_size);
     status lay_out(std::uint64_t base, tiff_rewrite& out);
 
     const tiff_structure& old_;
     const property_list& items_;
     bool with_thumbnail_ifd_;
-    bool reuse_dead_tail_;
     std::map<tiff_directory, out_directory> directories_;
     std::set<std::uint32_t> matched_;
     // The ids whose item is removed, replaced or added.
@@ -99,16 +92,25 @@ out_entry planner::kept(const tiff_entry& entry, tiff_directory kind) const {
     out.field = entry.field;
     out.value_outside = entry.value_outside;
     // A pointer's field is its directory's offset, whatever its count claims: it has no value.
-    out.points_to = pointer_target(kind, entry.tag);
-    if (out.points_to) {
+    switch (entry.link) {
+    case tiff_link::followed:
+        out.points_to = pointer_kind(kind, entry.tag);
         return out;
+    case tiff_link::into_nothing:
+        out.into_nothing = true;
+        return out;
+    case tiff_link::not_followed:
+        out.unfollowed_link = true;
+        return out;
+    case tiff_link::none:
+        break;
     }
     const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
-    // Where the old data stays whole (a TIFF file), a value outside the entry keeps its offset, so
-    // a save adds little more than the new directory. Where the tail is reused, the value is
-    // written again with its directory, except a maker note, whose own offsets count from the TIFF
-    // header, and a value that could not be read: for those the old offset is all there is.
-    if (reuse_dead_tail_ && size > 4 && entry.value_read && entry.tag != tag_maker_note) {
+    // A value outside the entry is written again with its directory, should the directory be
+    // rewritten, so the old bytes are free to reuse once nothing else refers to them. Not so a
+    // maker note, whose own offsets count from the TIFF header, nor a value that could not be
+    // read: for those the old offset is all there is.
+    if (size > 4 && entry.value_read && entry.tag != tag_maker_note) {
         out.value = entry.value;
     }
     // A value in the header's eight bytes would change with the new IFD0 offset: it moves.
@@ -157,6 +159,7 @@ void planner::take_old_directories() {
         directory.existed = true;
         directory.old_offset = ifd->offset;
         directory.next = ifd->next_offset;
+        directory.next_link = ifd->next_link;
         directory.cut_short = ifd->cut_short;
         for (const auto& entry : ifd->entries) {
             const auto id = exposed_item_id(kind, entry.tag);
@@ -274,19 +277,20 @@ void planner::settle_pointers() {
 // whose value lay past the end would read them as its value, a directory cut short by the end as
 // further entries, a pointer to a directory that could not be read (past the end, looping,
 // impossible) as a directory. A rewrite drops such entries and pointers (they held nothing), and
-// writes their directories anew, with what was read; an unread thumbnail directory loses IFD0's
-// link to it. A pointer is never taken for a value, whatever its count claims: readers follow it
-// by its field alone. A directory with a value in the header's bytes, which the save rewrites, is
-// written anew too, so the value moves out of them.
+// writes their directories anew, with what was read; a thumbnail link into nothing is cut. A link
+// to bytes the reader did not take in as a directory is kept as it is. A pointer is never taken for
+// a value, whatever its count claims: readers follow it by its field alone. A directory with a
+// value in the header's bytes, which the save rewrites, is written anew too, so the value moves out
+// of them.
 void planner::write_anew_what_appending_would_disturb() {
     for (auto& [kind, directory] : directories_) {
         const auto before = directory.entries.size();
         std::erase_if(directory.entries, [this](const out_entry& e) {
-            return e.points_to ? directories_.count(*e.points_to) == 0 : e.value_outside;
+            return e.points_to ? directories_.count(*e.points_to) == 0
+                               : e.into_nothing || e.value_outside;
         });
         const bool unread_next = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
-                                 directory.next != 0 &&
-                                 directories_.count(tiff_directory::ifd1) == 0;
+                                 directory.next_link == tiff_link::into_nothing;
         const bool under_header = std::any_of(directory.entries.begin(), directory.entries.end(),
                                               [](const out_entry& e) { return e.under_header; });
         if (directory.cut_short || unread_next || under_header ||
@@ -339,6 +343,7 @@ void append_u32(std::vector<std::byte>& out, std::uint32_t value, byte_order ord
 status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
     const byte_order order = old_.order;
     // TIFF 6.0 §2: directories and values begin on a word boundary.
+    out.kept_size = base;
     out.appendix_offset = base + (base % 2);
     std::uint64_t cursor = out.appendix_offset;
     std::map<tiff_directory, std::uint64_t> value_start;
@@ -393,9 +398,12 @@ status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
         }
         std::uint32_t next = directory.next;
         if (kind == tiff_directory::ifd0 && with_thumbnail_ifd_) {
-            // IFD0 links to the thumbnail's directory, if there still is one.
+            // IFD0 links to the thumbnail's directory, if there still is one, or keeps a link it
+            // could not follow.
             const auto ifd1 = directories_.find(tiff_directory::ifd1);
-            next = ifd1 != directories_.end() ? ifd1->second.offset : 0;
+            next = ifd1 != directories_.end()                       ? ifd1->second.offset
+                   : directory.next_link == tiff_link::not_followed ? directory.next
+                                                                    : 0;
         }
         append_u32(out.appendix, next, order);
         out.appendix.insert(out.appendix.end(), values.begin(), values.end());
@@ -406,51 +414,94 @@ status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
     return status::ok;
 }
 
-// The end of the last byte that anything kept still refers to: the header, directories that stay,
-// values that keep their offset, thumbnail and strip data. Nothing when the block may hold
-// references this writer cannot see (sub-IFD arrays, directories it could not read, values of an
-// unknown type).
-std::optional<std::uint64_t> planner::live_end() const {
-    const tiff_ifd* old_ifd0 = old_.find(tiff_directory::ifd0);
-    const tiff_ifd* old_ifd1 = old_.find(tiff_directory::ifd1);
-    if ((old_ifd1 != nullptr && old_ifd1->next_offset != 0) ||
-        (old_ifd1 == nullptr && old_ifd0 != nullptr && old_ifd0->next_offset != 0)) {
-        return std::nullopt;
-    }
-    std::uint64_t end = 8;
-    const auto extend = [&end](std::uint64_t offset, std::uint64_t size) {
-        end = std::max(end, offset + size);
+// Where the new directories may start. Only bytes that provably nobody refers to any more are
+// reused: those of the old directories and values this save writes anew, where they run to the
+// end of the block and nothing kept (a directory, a value left at its offset, thumbnail or strip
+// data) overlaps them. Bytes no parsed structure covers, such as a maker note's data after the
+// directories, are never among them, so repeated saves reuse their own directories and nothing
+// else. Where the block holds links this writer cannot size (sub-IFD arrays, values of an unknown
+// type, links it did not follow) into that end, it reuses nothing.
+// With `also_moved`, as if those directories were written anew too.
+std::uint64_t planner::reuse_start(std::uint64_t block_size,
+                                   const std::set<tiff_directory>& also_moved) const {
+    const auto moves = [&](tiff_directory kind, const out_directory& directory) {
+        return directory.changed || also_moved.count(kind) != 0;
     };
-    for (const auto& [kind, directory] : directories_) {
-        for (const auto& entry : directory.entries) {
-            const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
-            if (entry.tag == 0x014A || tiff_type_size(entry.type) == 0 || entry.type == 13 ||
-                (entry.points_to && directories_.count(*entry.points_to) == 0)) {
-                return std::nullopt;
-            }
-            if (!entry.points_to && (!directory.changed || !entry.value) && size > 4) {
-                extend(load_u32(entry.field.data(), old_.order), size);
+    using range = std::pair<std::uint64_t, std::uint64_t>;
+    const auto table_end = [block_size](const tiff_ifd& ifd) {
+        return ifd.cut_short ? block_size
+                             : ifd.offset + 2 + 12 * std::uint64_t{ifd.entries.size()} + 4;
+    };
+    const auto value_size = [](std::uint16_t type, std::uint32_t count) {
+        return std::uint64_t{tiff_type_size(type)} * count;
+    };
+    std::vector<range> dead;
+    for (const tiff_ifd& ifd : old_.ifds) {
+        const auto found = directories_.find(ifd.kind);
+        if (found != directories_.end() && !moves(ifd.kind, found->second)) {
+            continue;
+        }
+        dead.emplace_back(ifd.offset, table_end(ifd));
+        for (const tiff_entry& entry : ifd.entries) {
+            const std::uint64_t size = value_size(entry.type, entry.count);
+            if (size > 4 && entry.value_read && entry.link == tiff_link::none) {
+                const std::uint64_t at = load_u32(entry.field.data(), old_.order);
+                dead.emplace_back(at, at + size + (at + size) % 2); // with its word padding
             }
         }
-        if (!directory.changed && directory.existed) {
-            const tiff_ifd* old_directory = old_.find(kind);
-            extend(directory.old_offset, 2 + 12 * std::uint64_t{old_directory->entries.size()} + 4);
+    }
+    std::sort(dead.begin(), dead.end());
+    std::uint64_t start = block_size;
+    std::uint64_t covered_from = 0;
+    std::uint64_t covered_to = 0;
+    for (const auto& [from, to] : dead) {
+        if (from > covered_to) {
+            covered_from = from;
+        }
+        covered_to = std::max(covered_to, to);
+        if (covered_to >= block_size) {
+            start = std::min(start, covered_from);
+        }
+    }
+
+    std::uint64_t live_end = 8; // the header
+    std::vector<std::uint64_t> unsized_links;
+    const auto keep_live = [&live_end](std::uint64_t offset, std::uint64_t size) {
+        live_end = std::max(live_end, offset + size);
+    };
+    for (const auto& [kind, directory] : directories_) {
+        const bool moved = moves(kind, directory);
+        if (const tiff_ifd* ifd = old_.find(kind); ifd != nullptr && !moved) {
+            keep_live(ifd->offset, table_end(*ifd) - ifd->offset);
+        }
+        for (const out_entry& entry : directory.entries) {
+            const std::uint64_t size = value_size(entry.type, entry.count);
+            if (entry.tag == tag_sub_ifds || tiff_type_size(entry.type) == 0 ||
+                (entry.type == 13 && !entry.points_to)) {
+                return block_size;
+            }
+            if (entry.unfollowed_link) {
+                unsized_links.push_back(load_u32(entry.field.data(), old_.order));
+            } else if (!entry.points_to && (!moved || !entry.value) && size > 4) {
+                keep_live(load_u32(entry.field.data(), old_.order), size);
+            }
+        }
+        const bool next_rewritten = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
+                                    directory.next_link != tiff_link::not_followed;
+        if (directory.next != 0 && !next_rewritten) {
+            unsized_links.push_back(directory.next);
         }
     }
     // Data that fields point at: the thumbnail, and strips or tiles.
     constexpr std::pair<std::uint16_t, std::uint16_t> data_fields[] = {
         {tag_jpeg_interchange_format, tag_jpeg_interchange_format_length},
-        {0x0111, 0x0117},
-        {0x0144, 0x0145}};
-    for (const auto& [kind, directory] : directories_) {
-        const tiff_ifd* old_directory = old_.find(kind);
-        if (old_directory == nullptr) {
-            continue;
-        }
+        {tag_strip_offsets, tag_strip_byte_counts},
+        {tag_tile_offsets, tag_tile_byte_counts}};
+    for (const tiff_ifd& ifd : old_.ifds) {
         for (const auto& [offsets_tag, lengths_tag] : data_fields) {
             const auto numbers = [&](std::uint16_t tag) {
                 std::vector<std::uint64_t> values;
-                for (const auto& entry : old_directory->entries) {
+                for (const auto& entry : ifd.entries) {
                     if (entry.tag != tag || !entry.value_read) {
                         continue;
                     }
@@ -465,11 +516,38 @@ std::optional<std::uint64_t> planner::live_end() const {
             const auto offsets = numbers(offsets_tag);
             const auto lengths = numbers(lengths_tag);
             for (std::size_t i = 0; i < std::min(offsets.size(), lengths.size()); ++i) {
-                extend(offsets[i], lengths[i]);
+                keep_live(offsets[i], lengths[i]);
             }
         }
     }
-    return end;
+    start = std::max(start, live_end);
+    if (std::any_of(unsized_links.begin(), unsized_links.end(),
+                    [start](std::uint64_t link) { return link >= start; })) {
+        return block_size;
+    }
+    return std::min(start, block_size);
+}
+
+// A directory that stays may stand between the dead bytes and the block's end: an earlier save
+// appended it after a directory this save replaces. Written anew as well, it frees its old bytes,
+// and the dead end reaches back over both; otherwise every such save would leave a hole behind.
+void planner::move_what_blocks_the_dead_end(std::uint64_t block_size) {
+    std::set<tiff_directory> staying;
+    for (const auto& [kind, directory] : directories_) {
+        if (directory.existed && !directory.changed) {
+            staying.insert(kind);
+        }
+    }
+    const std::uint64_t start = reuse_start(block_size, staying);
+    if (staying.empty() || start >= reuse_start(block_size)) {
+        return;
+    }
+    for (const auto kind : staying) {
+        if (directories_[kind].old_offset >= start) {
+            directories_[kind].changed = true;
+        }
+    }
+    propagate_moves();
 }
 
 status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
@@ -487,20 +565,14 @@ status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
     out.changed = true;
     write_anew_what_appending_would_disturb();
     propagate_moves();
-    std::uint64_t base = block_size;
-    if (reuse_dead_tail_) {
-        if (const auto end = live_end(); end && *end < block_size) {
-            base = *end;
-        }
-    }
-    return lay_out(base, out);
+    move_what_blocks_the_dead_end(block_size);
+    return lay_out(reuse_start(block_size), out);
 }
 
 } // namespace
 
 status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
-                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out,
-                         bool reuse_dead_tail) {
+                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out) {
     for (const auto& item : items.items()) {
         const std::uint32_t element = tiff_type_size(item.type);
         if (element == 0 || item.value.size() % element != 0 ||
@@ -508,7 +580,7 @@ status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
             return status::invalid_parameter;
         }
     }
-    return planner(old, items, with_thumbnail_ifd, reuse_dead_tail).plan(block_size, out);
+    return planner(old, items, with_thumbnail_ifd).plan(block_size, out);
 }
 
 status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_structure& old,
@@ -525,7 +597,7 @@ status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_struc
         bytes = empty_header;
     }
     tiff_rewrite rewrite;
-    if (const status result = plan_tiff_rewrite(base, bytes.size(), items, true, rewrite, true);
+    if (const status result = plan_tiff_rewrite(base, bytes.size(), items, true, rewrite);
         result != status::ok) {
         return result;
     }
@@ -533,7 +605,7 @@ status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_struc
         out.assign(old_block.begin(), old_block.end());
         return status::ok;
     }
-    out.assign(bytes.begin(), bytes.end());
+    out.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(rewrite.kept_size));
     std::copy(rewrite.header.begin(), rewrite.header.end(), out.begin());
     out.resize(static_cast<std::size_t>(rewrite.appendix_offset), std::byte{0});
     out.insert(out.end(), rewrite.appendix.begin(), rewrite.appendix.end());

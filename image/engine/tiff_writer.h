@@ -19,7 +19,9 @@ struct tiff_rewrite {
     bool changed = false;
     // The block's first eight bytes with the new IFD0 offset.
     std::array<std::byte, 8> header{};
-    // Where the new directories start, and their bytes: the block keeps its bytes up to there.
+    // How much of the old block stays (with the new header); then, from `appendix_offset` (the
+    // same or one byte on, zero, for word alignment), the new directories and values.
+    std::uint64_t kept_size = 0;
     std::uint64_t appendix_offset = 0;
     std::vector<std::byte> appendix;
 };
@@ -27,13 +29,11 @@ struct tiff_rewrite {
 // Plans the new block for `items`. `block_size` is the old block's size (a TIFF file's size);
 // `with_thumbnail_ifd` tells an Exif block (IFD0 links to the thumbnail's IFD1) from a TIFF file
 // (IFD0 links to the next page, which is kept as it is).
-// With `reuse_dead_tail`, bytes at the block's end that nothing kept refers to any more (the
-// directories an earlier save appended) are dropped, so repeated saves do not grow the block.
-// It applies only where every reference in the block is known; a TIFF file's further pages are
-// not read, so it never applies there.
+// The directories and values the save writes anew leave their old bytes dead; where those run to
+// the end of the block, the new ones take their place, so repeated saves do not grow the block.
+// Every other byte of the block stays where it is.
 status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
-                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out,
-                         bool reuse_dead_tail = false);
+                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out);
 
 // The Exif block holding `items`: the old block with the rewrite applied, or a new block when
 // there was none. Returns the old block unchanged when the items are as read.

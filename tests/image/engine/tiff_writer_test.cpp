@@ -155,6 +155,46 @@ TEST_P(TiffWriterTest, RepeatedSavesKeepWorkingWithoutGrowingTheBlock) {
     }
 }
 
+// Makers keep previews and private directories after the standard directories, found only through
+// offsets inside their maker note: no save may move or reuse those bytes. Twenty saves in a row,
+// rewriting IFD0 alone or with the Exif directory that holds the maker note, keep them where they
+// are, and the block stops growing once the saves reuse their own directories.
+TEST_P(TiffWriterTest, MakerNoteDataAfterTheDirectoriesSurvivesRepeatedSaves) {
+    auto current = block();
+    current.resize(current.size() + current.size() % 2);
+    const std::size_t private_at = current.size();
+    for (int i = 0; i < 64; ++i) {
+        current.push_back(static_cast<std::byte>(0x40 + i));
+    }
+    const std::vector<std::byte> private_data(current.begin() + static_cast<long>(private_at),
+                                              current.end());
+    const auto maker_note = read(current).metadata.properties.find(0x927C)->value;
+    std::size_t bound = 0;
+    for (int round = 0; round < 20; ++round) {
+        const auto before = read(current);
+        property_list items = before.metadata.properties;
+        items.set(text_item(0x013B, round % 2 == 0 ? "Jan Novák" : "Eva Nováková"));
+        if (round % 3 == 0) {
+            items.set({0x829A, 5, rationals(0, {{1, 100U + static_cast<unsigned>(round)}}).value});
+        }
+        std::vector<std::byte> out;
+        ASSERT_EQ(rewrite_exif_block(current, before.structure, items, out), status::ok);
+        current = out;
+        ASSERT_GE(current.size(), private_at + private_data.size());
+        EXPECT_TRUE(std::equal(private_data.begin(), private_data.end(),
+                               current.begin() + static_cast<long>(private_at)))
+            << "round " << round;
+        const auto after = read(current);
+        EXPECT_EQ(after.metadata.properties.find(0x927C)->value, maker_note);
+        EXPECT_EQ(after.metadata.properties.find(0x013B)->value, items.find(0x013B)->value);
+        if (round < 6) {
+            bound = std::max(bound, current.size()); // every kind of save has happened once
+        } else {
+            EXPECT_LE(current.size(), bound) << "round " << round;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(ByteOrders, TiffWriterTest,
                          ::testing::Values(byte_order::little, byte_order::big),
                          [](const auto& param_info) {
@@ -297,6 +337,106 @@ TEST(TiffWriter, LinksIntoNothingDoNotReadTheBytesASaveAppends) {
             return by_id;
         };
         EXPECT_EQ(ids(after.properties), ids(items)) << "damage " << i;
+    }
+}
+
+// Where entry `tag` of directory `kind` begins in the block.
+std::size_t entry_at(const tiff_structure& structure, tiff_directory kind, std::uint16_t tag) {
+    const tiff_ifd* ifd = structure.find(kind);
+    const auto at = std::find_if(ifd->entries.begin(), ifd->entries.end(),
+                                 [tag](const tiff_entry& e) { return e.tag == tag; });
+    return ifd->offset + 2 + 12 * static_cast<std::size_t>(at - ifd->entries.begin());
+}
+
+// Writers store sub-directory pointers as LONG, SLONG or IFD: all three are followed and keep
+// leading to their directory. A link the reader does not follow (a SHORT pointer, a directory
+// with an impossible entry count) keeps its field and the bytes it leads to, byte for byte.
+TEST(TiffWriter, PointersOfEveryTypeKeepTheirDirectories) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Pentax")};
+    contents.exif = {rationals(0x829A, {{1, 60}})};
+    contents.gps = {ascii(0x0001, "N"), rationals(0x0002, {{50, 1}, {5, 1}, {0, 1}}),
+                    ascii(0x0003, "E")};
+    const auto intact = build_tiff(contents, byte_order::big);
+    const auto structure = read(intact).structure;
+    const std::size_t gps_pointer = entry_at(structure, tiff_directory::ifd0, 0x8825);
+    const std::size_t gps_at = structure.find(tiff_directory::gps)->offset;
+    const auto gps_items = [](const property_list& items) {
+        std::vector<property> out;
+        for (const auto& item : items.items()) {
+            if (item.id <= 0x1F) {
+                out.push_back(item);
+            }
+        }
+        return out;
+    };
+    for (const std::uint16_t type :
+         {std::uint16_t{9}, std::uint16_t{13}, std::uint16_t{3}, std::uint16_t{4}}) {
+        auto block = intact;
+        store_u16(block.data() + gps_pointer + 2, type, byte_order::big);
+        if (type == 4) {
+            store_u16(block.data() + gps_at, 2000, byte_order::big); // an impossible count
+        }
+        decoded_metadata before;
+        tiff_structure damaged;
+        memory_source source(block);
+        ASSERT_EQ(read_tiff_block(source, before, &damaged), status::ok);
+        property_list items = before.properties;
+        items.set(text_item(0x013B, "Eva"));
+        std::vector<std::byte> out;
+        ASSERT_EQ(rewrite_exif_block(block, damaged, items, out), status::ok);
+        decoded_metadata after;
+        tiff_structure saved;
+        memory_source saved_source(out);
+        ASSERT_EQ(read_tiff_block(saved_source, after, &saved), status::ok);
+        EXPECT_EQ(after.properties.find(0x013B)->value, text_item(0, "Eva").value);
+        if (type == 9 || type == 13) {
+            EXPECT_EQ(gps_items(after.properties), gps_items(read(intact).metadata.properties))
+                << "type " << type;
+            continue;
+        }
+        // Not followed: the pointer entry is still there, as it was, and so is its target.
+        const tiff_ifd* ifd0 = saved.find(tiff_directory::ifd0);
+        const auto pointer = std::find_if(ifd0->entries.begin(), ifd0->entries.end(),
+                                          [](const tiff_entry& e) { return e.tag == 0x8825; });
+        ASSERT_NE(pointer, ifd0->entries.end()) << "type " << type;
+        EXPECT_EQ(pointer->type, type);
+        EXPECT_TRUE(std::equal(pointer->field.begin(), pointer->field.end(),
+                               block.begin() + static_cast<long>(gps_pointer + 8)));
+        const std::size_t gps_size = 2 + 12 * contents.gps.size() + 4 + 24;
+        EXPECT_TRUE(std::equal(block.begin() + static_cast<long>(gps_at),
+                               block.begin() + static_cast<long>(gps_at + gps_size),
+                               out.begin() + static_cast<long>(gps_at)))
+            << "type " << type;
+    }
+}
+
+// A TIFF file's directories at its end, after the image data (where many writers put them), are
+// reused by the next save; repeated saves do not grow the file.
+TEST(TiffWriter, RepeatedSavesOfATiffFileStayBounded) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon"), ascii(0x0131, "v1")};
+    auto current = build_tiff(contents, byte_order::little);
+    std::size_t bound = 0;
+    for (int round = 0; round < 20; ++round) {
+        memory_source source(current);
+        decoded_metadata metadata;
+        ASSERT_EQ(read_tiff(source, metadata), status::ok);
+        metadata.as_read = metadata.properties;
+        metadata.properties.set(text_item(0x013B, round % 2 == 0 ? "Jan" : "Eva Nováková"));
+        memory_sink sink;
+        ASSERT_EQ(write_tiff(source, metadata, sink), status::ok);
+        current = sink.bytes();
+        memory_source saved(current);
+        decoded_metadata after;
+        ASSERT_EQ(read_tiff(saved, after), status::ok);
+        EXPECT_EQ(after.properties.find(0x013B)->value, metadata.properties.find(0x013B)->value);
+        EXPECT_EQ(after.properties.find(0x010F)->value, text_item(0, "Canon").value);
+        if (round < 2) {
+            bound = std::max(bound, current.size());
+        } else {
+            EXPECT_LE(current.size(), bound) << "round " << round;
+        }
     }
 }
 

@@ -1,8 +1,11 @@
 // Changes that add structure to a file, judged by the peer readers: an Exif block where there
 // was none (or only XMP beside it), and PNG text chunks.
 #include "image/bitmap_plus.h"
+#include "image/engine/image.h"
+#include "image/engine/jpeg_reader.h"
 #include "image/gdiplus_exception.h"
 #include "image/oracle/exiftool_oracle.h"
+#include "image/oracle/image_data.h"
 #include "image/oracle/peer_tools.h"
 #include "image/property_writer.h"
 #include "support/temporary_folder.h"
@@ -107,6 +110,54 @@ TEST(ContainerChanges, PngTextsAreSetAndRemovedAsExiftoolReadsThem) {
     const auto bytes = file_text(after);
     EXPECT_NE(bytes.find("iTXtTitle"), std::string::npos);
     EXPECT_NE(bytes.find("tEXtAuthor"), std::string::npos);
+}
+
+// Some writers store the GPS pointer as SLONG or IFD instead of LONG. A save must keep the GPS
+// directory, and the maker note, as exiftool reads them.
+TEST(ContainerChanges, GpsPointersOfOtherTypesKeepTheirTagsThroughASave) {
+    auto tools = tools_or_skip();
+    if (!tools) {
+        GTEST_SKIP() << "exiftool, exiv2 or ImageMagick is not installed";
+    }
+    kestrov::testing::temporary_folder folder;
+    const auto bytes = read_bytes(corpus / "jpg" / "gps" / "DSCN0010.jpg");
+    const auto image = imaging::image::from_bytes(bytes);
+    const auto* layout = dynamic_cast<const imaging::jpeg_layout*>(image->metadata().layout.get());
+    ASSERT_NE(layout, nullptr);
+    ASSERT_TRUE(layout->exif_segment.has_value());
+    const auto& structure = layout->exif_structure;
+    const auto& ifd0 = *structure.find(imaging::tiff_directory::ifd0);
+    const auto pointer = std::find_if(ifd0.entries.begin(), ifd0.entries.end(),
+                                      [](const auto& e) { return e.tag == 0x8825; });
+    ASSERT_NE(pointer, ifd0.entries.end());
+    // The segment's marker and length, "Exif\0\0", then the entry's tag and its type.
+    const std::size_t type_at = layout->segments[*layout->exif_segment].offset + 4 + 6 +
+                                ifd0.offset + 2 +
+                                12 * static_cast<std::size_t>(pointer - ifd0.entries.begin()) + 2;
+    std::vector<std::string> files;
+    for (const std::uint16_t type : {std::uint16_t{9}, std::uint16_t{13}}) {
+        auto patched = bytes;
+        imaging::store_u16(patched.data() + type_at, type, structure.order);
+        const std::string before = "before" + std::to_string(type) + ".jpg";
+        const std::string after = "after" + std::to_string(type) + ".jpg";
+        folder.write(before, patched);
+        gdi::bitmap_plus bitmap(folder.write(after, patched).wstring());
+        gdi::set_text_property(bitmap.bitmap(), 0x013B, L"Eva Nováková");
+        bitmap.save();
+        files.push_back(before);
+        files.push_back(after);
+    }
+    const auto readings = tools->read(folder.path(), files);
+    ASSERT_TRUE(readings.problems.empty());
+    for (std::size_t i = 0; i < files.size(); i += 2) {
+        const auto& before = readings.exiftool.at(files[i]);
+        const auto& after = readings.exiftool.at(files[i + 1]);
+        EXPECT_EQ(after.at("EXIF:IFD0:Artist"), "Eva Nováková");
+        EXPECT_GE(with_prefix(before, "EXIF:GPS:").size(), 5U) << files[i];
+        EXPECT_EQ(with_prefix(after, "EXIF:GPS:"), with_prefix(before, "EXIF:GPS:")) << files[i];
+        EXPECT_FALSE(with_prefix(before, "MakerNotes:").empty());
+        EXPECT_EQ(with_prefix(after, "MakerNotes:"), with_prefix(before, "MakerNotes:"));
+    }
 }
 
 TEST(DamagedSamples, LoadOrFailWithAStatusAndReadEveryItem) {
