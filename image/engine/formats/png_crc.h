@@ -1,5 +1,4 @@
-// The CRC-32 of PNG chunks (PNG §5.5, Annex D): polynomial 0xEDB88320, reflected, initial and
-// final value 0xFFFFFFFF. The same check zlib's gzip framing uses.
+// The CRC-32 of PNG chunks, which is zlib's: taken from zlib, over the engine's bytes.
 #pragma once
 
 #include <cstddef>

@@ -1,13 +1,13 @@
 // PNG (ISO/IEC 15948): the chunks are walked by their lengths; image data is never read.
 #include "image/engine/byte_reader.h"
 #include "image/engine/container.h"
-#include "image/engine/formats/inflate.h"
 #include "image/engine/formats/item_values.h"
 #include "image/engine/formats/png_ancillary.h"
 #include "image/engine/formats/png_crc.h"
 #include "image/engine/formats/png_layout.h"
 #include "image/engine/formats/png_text.h"
 #include "image/engine/formats/text_bytes.h"
+#include "image/engine/formats/zlib_inflate.h"
 #include "image/engine/tiff_reader.h"
 
 #include <algorithm>
@@ -63,7 +63,7 @@ private:
     void warn(std::string text) { out_.warnings.push_back(std::move(text)); }
 
     std::string name(std::size_t index) const {
-        return "PNG " + std::string(type_of(layout_->chunks[index])) + " chunk";
+        return "Blok " + std::string(type_of(layout_->chunks[index]));
     }
 
     // Signature, then IHDR first with its fixed length (§5.2, §5.6): without them nothing else
@@ -92,7 +92,7 @@ private:
             return false;
         }
         if (layout_->chunks[0].crc == png_crc_state::bad) {
-            warn("PNG IHDR chunk has a bad CRC.");
+            warn("Blok IHDR má chybný CRC");
         }
         // A zero width or height is not an image (§11.2.2).
         byte_reader fields(*data, byte_order::big);
@@ -107,16 +107,16 @@ private:
         const auto size = source_.size();
         while (true) {
             if (layout_->chunks.size() >= max_chunks) {
-                warn("PNG file has too many chunks; the rest is ignored.");
+                warn("Soubor PNG má příliš mnoho bloků, zbytek byl vynechán");
                 break;
             }
             if (offset == size) {
-                warn("PNG file ends without an IEND chunk.");
+                warn("Soubor PNG končí bez bloku IEND");
                 break;
             }
             std::array<std::byte, 8> head{};
             if (!range_fits(size, offset, head.size()) || !source_.read(offset, head)) {
-                warn("PNG file ends inside a chunk header.");
+                warn("Soubor PNG končí uvnitř hlavičky bloku");
                 break;
             }
             png_chunk chunk;
@@ -129,13 +129,13 @@ private:
                 !std::all_of(head.begin() + 4, head.end(), [](std::byte b) {
                     return is_letter(std::to_integer<std::uint8_t>(b));
                 })) {
-                warn("PNG file has a damaged chunk header at offset " + std::to_string(offset) +
-                     "; the rest is ignored.");
+                warn("Soubor PNG má na pozici " + std::to_string(offset) +
+                     " poškozenou hlavičku bloku, zbytek byl vynechán");
                 break;
             }
             if (!range_fits(size, offset + 8, std::uint64_t{chunk.length} + 4)) {
-                warn("PNG " + std::string(type_of(chunk)) +
-                     " chunk is cut off by the end of the file; the rest is ignored.");
+                warn("Blok " + std::string(type_of(chunk)) +
+                     " je useknutý koncem souboru, zbytek byl vynechán");
                 break;
             }
             layout_->chunks.push_back(chunk);
@@ -172,7 +172,7 @@ private:
         auto& chunk = layout_->chunks[index];
         auto bytes = source_.read_bytes(chunk.offset + 4, std::uint64_t{chunk.length} + 8);
         if (!bytes) {
-            warn(name(index) + " could not be read.");
+            warn(name(index) + " nelze přečíst");
             return std::nullopt;
         }
         const auto covered = std::span(*bytes).first(std::size_t{chunk.length} + 4);
@@ -187,7 +187,7 @@ private:
     // makes its own decision, and the metadata does not depend on it, so the load goes on.
     void check_critical(std::size_t index) {
         if (read_data(index) && layout_->chunks[index].crc == png_crc_state::bad) {
-            warn(name(index) + " has a bad CRC.");
+            warn(name(index) + " má chybný CRC");
         }
     }
 
@@ -197,12 +197,12 @@ private:
     std::optional<std::vector<std::byte>> metadata_data(std::size_t index,
                                                         const std::string& what) {
         if (layout_->chunks[index].length > max_metadata_length) {
-            warn(what + " is too large; skipped.");
+            warn(what + " je příliš velký a byl vynechán");
             return std::nullopt;
         }
         auto data = read_data(index);
         if (data && layout_->chunks[index].crc == png_crc_state::bad) {
-            warn(what + " has a bad CRC; skipped.");
+            warn(what + " má chybný CRC a byl vynechán");
             return std::nullopt;
         }
         return data;
@@ -216,21 +216,21 @@ private:
             chunk.offset + 8, std::min<std::uint64_t>(chunk.length, png_keyword_field_length));
         const auto keyword = prefix ? png_text_keyword(*prefix) : std::nullopt;
         if (!keyword) {
-            warn(name(index) + " has no valid keyword; skipped.");
+            warn(name(index) + " nemá platné klíčové slovo a byl vynechán");
             return;
         }
         png_text_entry entry{index, kind, *keyword, 0};
         const auto id = png_keyword_item_id(*keyword);
         if (id != 0 && chunk_items_.find(id) == nullptr) {
             const auto what =
-                name(index) + " \"" + latin1_to_utf8(std::as_bytes(std::span(*keyword))) + "\"";
+                name(index) + " „" + latin1_to_utf8(std::as_bytes(std::span(*keyword))) + "“";
             if (const auto data = metadata_data(index, what)) {
                 auto text = decode_png_text(kind, *data, inflate_budget_);
                 if (!text.readable) {
-                    warn(what + " " + text.note + "; skipped.");
+                    warn(what + " " + text.note + " a byl vynechán");
                 } else {
                     if (!text.note.empty()) {
-                        warn(what + " " + text.note + ".");
+                        warn(what + " " + text.note);
                     }
                     chunk_items_.add_if_new(ascii_item(id, text.utf8));
                     entry.exposed_id = id;
@@ -242,7 +242,7 @@ private:
 
     void handle_exif(std::size_t index) {
         if (layout_->exif_chunk) {
-            warn("PNG file has more than one eXIf chunk; only the first is read.");
+            warn("Soubor PNG má více bloků eXIf, načten je jen první");
             return;
         }
         auto data = metadata_data(index, name(index));
@@ -253,13 +253,13 @@ private:
         layout_->exif_block = std::move(*data);
         memory_source block(layout_->exif_block);
         if (read_tiff_block(block, exif_, &layout_->exif_structure) != status::ok) {
-            warn("PNG eXIf chunk holds no readable TIFF block.");
+            warn("Blok eXIf neobsahuje čitelná data TIFF");
         }
     }
 
     void handle_ancillary(std::size_t index, const png_ancillary_chunk& decoder) {
         if (layout_->chunks[index].length != decoder.length) {
-            warn(name(index) + " has the wrong length; skipped.");
+            warn(name(index) + " má chybnou délku a byl vynechán");
             return;
         }
         const auto data = metadata_data(index, name(index));
@@ -269,7 +269,7 @@ private:
         std::vector<property> items;
         std::string problem;
         if (!decoder.decode(*data, items, problem)) {
-            warn(name(index) + " " + problem + "; skipped.");
+            warn(name(index) + " " + problem + " a byl vynechán");
             return;
         }
         // The first chunk of a type wins, as for texts; PNG allows only one of each anyway.

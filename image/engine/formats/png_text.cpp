@@ -1,7 +1,7 @@
 #include "image/engine/formats/png_text.h"
 
-#include "image/engine/formats/inflate.h"
 #include "image/engine/formats/text_bytes.h"
+#include "image/engine/formats/zlib_inflate.h"
 
 #include <algorithm>
 #include <array>
@@ -56,12 +56,16 @@ png_text_result unreadable(std::string why) {
 png_text_result inflate_text(std::uint8_t method, std::span<const std::byte> compressed,
                              std::vector<std::byte>& text, std::size_t& budget) {
     if (method != 0) {
-        return unreadable("has an unknown compression method");
+        return unreadable("má neznámou metodu komprese");
     }
+    // What was inflated is spent even when the stream then fails: a file of many bombs that
+    // each fail at the cap costs no more than one.
     const auto result = zlib_inflate(compressed, text, budget);
     budget -= text.size();
-    if (result != inflate_status::ok) {
-        return unreadable(std::string("has compressed text that is ") + describe(result));
+    // Bytes after the end of a whole, checked stream do not make its text less whole; other
+    // readers show it too.
+    if (result.status != inflate_status::ok && result.status != inflate_status::trailing_data) {
+        return unreadable("má komprimovaný text, který " + describe(result));
     }
     return {true, {}, {}};
 }
@@ -72,7 +76,7 @@ png_text_result decode_latin1(std::span<const std::byte> rest, bool compressed,
         return {true, latin1_to_utf8(rest), {}};
     }
     if (rest.empty()) {
-        return unreadable("is truncated");
+        return unreadable("je zkrácený");
     }
     std::vector<std::byte> text;
     auto result =
@@ -86,16 +90,16 @@ png_text_result decode_latin1(std::span<const std::byte> rest, bool compressed,
 // §11.3.4.5: compression flag and method, language tag, translated keyword, then the text.
 png_text_result decode_international(std::span<const std::byte> rest, std::size_t& budget) {
     if (rest.size() < 2) {
-        return unreadable("is truncated");
+        return unreadable("je zkrácený");
     }
     const auto flag = std::to_integer<std::uint8_t>(rest[0]);
     const auto method = std::to_integer<std::uint8_t>(rest[1]);
     rest = rest.subspan(2);
     if (flag > 1) {
-        return unreadable("has an invalid compression flag");
+        return unreadable("má neplatný příznak komprese");
     }
     if (!take_until_zero(rest) || !take_until_zero(rest)) {
-        return unreadable("is truncated");
+        return unreadable("je zkrácený");
     }
     std::vector<std::byte> inflated;
     if (flag == 1) {
@@ -107,7 +111,7 @@ png_text_result decode_international(std::span<const std::byte> rest, std::size_
     if (is_valid_utf8(rest)) {
         return {true, utf8_or_latin1(rest), {}};
     }
-    return {true, latin1_to_utf8(rest), "is not valid UTF-8; read as Latin-1"};
+    return {true, latin1_to_utf8(rest), "nemá text v platném UTF-8, byl přečten jako Latin-1"};
 }
 
 } // namespace
@@ -146,7 +150,7 @@ png_text_result decode_png_text(png_text_kind kind, std::span<const std::byte> d
                                 std::size_t& inflate_budget) {
     auto rest = data;
     if (!take_until_zero(rest)) {
-        return unreadable("has no keyword");
+        return unreadable("nemá klíčové slovo");
     }
     switch (kind) {
     case png_text_kind::text:
@@ -156,7 +160,7 @@ png_text_result decode_png_text(png_text_kind kind, std::span<const std::byte> d
     case png_text_kind::international_text:
         return decode_international(rest, inflate_budget);
     }
-    return unreadable("is of an unknown kind");
+    return unreadable("je neznámého druhu");
 }
 
 } // namespace kestrov::imaging

@@ -2,7 +2,6 @@
 target_sources(mirtel_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/buffered_reader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/gif_reader.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/inflate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/item_values.cpp
     ${CMAKE_CURRENT_LIST_DIR}/other_formats.cpp
     ${CMAKE_CURRENT_LIST_DIR}/png_ancillary.cpp
@@ -10,4 +9,5 @@ target_sources(mirtel_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/png_reader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/png_writer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/png_text.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/text_bytes.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/text_bytes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/zlib_inflate.cpp)

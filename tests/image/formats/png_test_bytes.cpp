@@ -1,9 +1,10 @@
 #include "image/formats/png_test_bytes.h"
 
-#include "image/engine/formats/inflate.h"
 #include "image/engine/formats/png_crc.h"
 #include "image/engine/tiff_builder.h"
 #include "image/formats/format_test_support.h"
+
+#include <zlib.h>
 
 namespace kestrov::imaging::testing {
 
@@ -71,7 +72,9 @@ std::vector<std::byte> zlib_stored(const std::string& text) {
                              static_cast<std::uint8_t>(length >> 8),
                              static_cast<std::uint8_t>(complement & 0xFF),
                              static_cast<std::uint8_t>(complement >> 8)}),
-                   data, big_endian(adler32(data))});
+                   data,
+                   big_endian(static_cast<std::uint32_t>(
+                       ::adler32(1, reinterpret_cast<const Bytef*>(data.data()), length)))});
 }
 
 } // namespace kestrov::imaging::testing
