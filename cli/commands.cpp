@@ -57,6 +57,18 @@ void report(const std::wstring& path, const std::string& reason) {
     write(stderr, ": " + text + "\n");
 }
 
+// A damaged file is shown as far as it is readable; what was skipped is said on stderr, a line
+// each, naming the file when the command reads several.
+void report_warnings(const gdi::bitmap_plus& bitmap, const std::wstring* path) {
+    for (const auto& text : bitmap.warnings()) {
+        write(stderr, std::string_view("Varování: "));
+        if (path != nullptr) {
+            write(stderr, *path + L": ");
+        }
+        write(stderr, text + "\n");
+    }
+}
+
 tags::tag_group group_named(const std::wstring& name) {
     if (name == L"popisne") {
         return tags::group_descriptive;
@@ -89,6 +101,7 @@ int show_command(const std::vector<std::wstring>& arguments) {
     for (const auto& path : parsed.operands) {
         try {
             gdi::bitmap_plus bitmap(path);
+            report_warnings(bitmap, parsed.operands.size() > 1 ? &path : nullptr);
             tags::missing_tag_list missing;
             const auto rows = tags::group_rows(group, bitmap.bitmap(), catalogue, missing);
             if (parsed.operands.size() > 1) {
@@ -116,6 +129,7 @@ int dump_command(const std::vector<std::wstring>& arguments) {
     }
     try {
         gdi::bitmap_plus bitmap(parsed.operands[0]);
+        report_warnings(bitmap, nullptr);
         // Like the dump dialog: 0 and ids the image does not hold show nothing.
         const auto dump = *id == 0 ? std::nullopt : tags::read_dump(*bitmap.bitmap(), *id);
         if (!dump) {

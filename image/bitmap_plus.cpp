@@ -34,6 +34,11 @@ void bitmap_plus::release() {
     file_name_.clear();
 }
 
+const std::vector<std::string>& bitmap_plus::warnings() const {
+    static const std::vector<std::string> none;
+    return bitmap_ ? bitmap_->warnings() : none;
+}
+
 void bitmap_plus::save() {
     pending_save save(*this, true);
     save.commit();

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestrov::gdi {
 
@@ -33,6 +34,8 @@ public:
     void save_to(const std::wstring& path);
 
     imaging::image* bitmap() const { return bitmap_.get(); }
+    // What reading the file skipped as damaged (one sentence each); nothing without an image.
+    const std::vector<std::string>& warnings() const;
     const std::wstring& file_name() const { return file_name_; }
 
 private:

@@ -30,7 +30,8 @@ struct decoded_metadata {
     // The items as they were read, before any change: a writer compares with them to leave
     // untouched what did not change.
     property_list as_read;
-    // What was skipped while reading damaged metadata: one short English sentence each.
+    // What was skipped while reading damaged metadata, for the user: one short Czech sentence
+    // each, without a final full stop, naming tags as 0xNNNN and the directory, segment or chunk.
     std::vector<std::string> warnings;
     std::unique_ptr<container_layout> layout;
 };

@@ -74,7 +74,14 @@ std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
         failed();
         return nullptr;
     }
-    return std::unique_ptr<output_file>(new output_file(handle));
+    try {
+        return std::unique_ptr<output_file>(new output_file(handle));
+    } catch (...) {
+        // Nothing owns the new file yet: it goes before the failure does.
+        ::close(handle);
+        ::unlink(name->c_str());
+        throw;
+    }
 }
 
 output_file::~output_file() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <span>
@@ -46,6 +47,10 @@ public:
     // Tests make writes fail once this many bytes are written in the calling thread (a full disk
     // in the middle of a save); nothing means never.
     static void fail_writes_after_for_testing(std::optional<std::uint64_t> bytes);
+    // Tests make the write that would pass this many bytes in the calling thread throw `error`
+    // instead (memory running out, or any other failure inside a writer), once; a null `error`
+    // means never.
+    static void throw_from_writes_after_for_testing(std::uint64_t bytes, std::exception_ptr error);
     // Makes the content durable on the disk before it replaces anything.
     bool flush();
     // Gives the file the permission bits of `original` (the portable build's; Windows keeps the
@@ -55,7 +60,8 @@ public:
 
 private:
     explicit output_file(std::intptr_t handle) : handle_(handle) {}
-    // Whether the test seam lets `count` more bytes through; false with the disk-full error.
+    // Whether the test seams let `count` more bytes through; false with the disk-full error, or
+    // the exception a test chose.
     static bool test_seam_allows(std::size_t count);
 
     std::intptr_t handle_;

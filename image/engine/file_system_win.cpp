@@ -41,7 +41,14 @@ std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
     if (file == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    return std::unique_ptr<output_file>(new output_file(reinterpret_cast<std::intptr_t>(file)));
+    try {
+        return std::unique_ptr<output_file>(new output_file(reinterpret_cast<std::intptr_t>(file)));
+    } catch (...) {
+        // Nothing owns the new file yet: it goes before the failure does.
+        CloseHandle(file);
+        DeleteFileW(name.c_str());
+        throw;
+    }
 }
 
 output_file::~output_file() {

@@ -6,6 +6,7 @@
 #include "image/engine/container_writer.h"
 #include "image/engine/image_format.h"
 #include "image/engine/input_file.h"
+#include "image/engine/tiff_ids.h"
 #include "image/engine/tiff_reader.h"
 
 #include <algorithm>
@@ -61,6 +62,29 @@ container_writer writer_for(image_format format) {
     }
     return nullptr;
 }
+
+// Removes the file a save is writing unless the save completes: any way out of it, a failed write
+// or an exception, leaves nothing behind. The thread's last error stays the failure's.
+class partial_file_guard {
+public:
+    explicit partial_file_guard(std::wstring_view path) : path_(path) {}
+    partial_file_guard(const partial_file_guard&) = delete;
+    partial_file_guard& operator=(const partial_file_guard&) = delete;
+    ~partial_file_guard() {
+        if (armed_) {
+            const std::uint32_t error = last_error();
+            remove_file(path_);
+            set_last_error(error);
+        }
+    }
+    // The file exists now and is this save's to remove.
+    void arm() { armed_ = true; }
+    void commit() { armed_ = false; }
+
+private:
+    std::wstring_view path_;
+    bool armed_ = false;
+};
 
 bool holds_items(image_format format) {
     return format == image_format::jpeg || format == image_format::tiff ||
@@ -191,6 +215,12 @@ status image::set_property_item(const PropertyItem& item) {
     if (!holds_items(metadata_.format)) {
         return record(status::property_not_supported);
     }
+    // Every item is stored as an entry of a TIFF structure: the TIFF file's own, or the Exif block
+    // of a JPEG or PNG (whose text chunks hold only ids such a block could hold too). An id that
+    // has no entry there would be cut to another tag or dropped by the save.
+    if (!tiff_can_hold_item(item.id, metadata_.format != image_format::tiff)) {
+        return record(status::property_not_supported);
+    }
     if (item.length > 0 && item.value == nullptr) {
         return record(status::invalid_parameter);
     }
@@ -229,35 +259,49 @@ status image::save_to_file(std::wstring_view path, const codec_info& encoder,
         set_last_error(win32::error_not_supported);
         return record(status::not_implemented);
     }
+    // Like every operation of the library, a save answers with a status: what a writer throws
+    // (memory running out, or any other failure) becomes one, after the guard in write_file has
+    // removed the partial file.
+    try {
+        return record(write_file(path, options));
+    } catch (const std::bad_alloc&) {
+        set_last_error(win32::error_not_enough_memory);
+        return record(status::out_of_memory);
+    } catch (...) {
+        set_last_error(e_unexpected);
+        return record(status::generic_error);
+    }
+}
+
+status image::write_file(std::wstring_view path, const save_options& options) {
     // Writing over the file being read would destroy the source mid-copy.
     const auto target = identity_of(path);
     if (target && source_identity_ && target->volume == source_identity_->volume &&
         target->file == source_identity_->file) {
         set_last_error(win32::error_sharing_violation);
-        return record(status::win32_error);
+        return status::win32_error;
     }
+    // The guard outlives the file: the file is closed before the guard removes it.
+    partial_file_guard guard(path);
     auto file = output_file::create(path);
     if (!file) {
-        return record(status::win32_error);
+        return status::win32_error;
     }
-    status result = writer_for(metadata_.format)(*source_, metadata_, *file);
-    if (result == status::ok && !options.permissions_of.empty() &&
-        !file->copy_permissions_of(options.permissions_of)) {
-        result = status::win32_error;
+    guard.arm();
+    if (const status result = writer_for(metadata_.format)(*source_, metadata_, *file);
+        result != status::ok) {
+        return result;
     }
-    if (result == status::ok && options.flush && !file->flush()) {
-        result = status::win32_error;
+    if (!options.permissions_of.empty() && !file->copy_permissions_of(options.permissions_of)) {
+        return status::win32_error;
     }
-    if (result == status::ok && !file->close()) {
-        result = status::win32_error;
+    if (options.flush && !file->flush()) {
+        return status::win32_error;
     }
-    if (result != status::ok) {
-        const std::uint32_t error = last_error();
-        file.reset();
-        remove_file(path);
-        set_last_error(error);
-        return record(result);
+    if (!file->close()) {
+        return status::win32_error;
     }
+    guard.commit();
     return status::ok;
 }
 

@@ -48,8 +48,9 @@ public:
     // The ids of all items, in the order they were read.
     status property_ids(std::vector<std::uint32_t>& ids);
 
-    // Adds the item, or replaces the one with the same id. Formats that cannot hold items answer
-    // property_not_supported.
+    // Adds the item, or replaces the one with the same id. Formats that cannot hold items, and ids
+    // the format cannot store (past 16 bits, the sub-directory pointers, the thumbnail's bytes,
+    // thumbnail fields in a TIFF file), answer property_not_supported and change nothing.
     status set_property_item(const PropertyItem& item);
     // property_not_found when there is no such item.
     status remove_property_item(std::uint32_t id);
@@ -57,6 +58,8 @@ public:
     // Writes the image with its current items to `path` through `encoder`, which must be of the
     // image's own format: the engine rewrites metadata and never converts. On failure nothing is
     // left at `path`. The image's own file cannot be the target while the image holds it open.
+    // Never throws: running out of memory answers out_of_memory, any other failure inside a writer
+    // generic_error.
     status save_to_file(std::wstring_view path, const codec_info& encoder,
                         const save_options& options = {});
 
@@ -71,6 +74,7 @@ private:
     image() = default;
     status record(status result);
     void load(std::unique_ptr<byte_source> source);
+    status write_file(std::wstring_view path, const save_options& options);
 
     std::unique_ptr<byte_source> source_;
     std::optional<file_identity> source_identity_;

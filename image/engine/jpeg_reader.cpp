@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace kestrov::imaging {
 
@@ -14,6 +15,31 @@ constexpr std::uint8_t marker_app1 = 0xE1;
 constexpr std::size_t max_segments = 4096;
 
 constexpr char exif_header[] = {'E', 'x', 'i', 'f', '\0', '\0'};
+
+// A segment's name by its marker (ITU T.81 Table B.1), as warnings give it: APP1, DQT, SOF0 ...;
+// the marker code itself for the rarer ones.
+std::string segment_name(std::uint8_t marker) {
+    if (marker >= 0xE0 && marker <= 0xEF) {
+        return "APP" + std::to_string(marker - 0xE0);
+    }
+    switch (marker) {
+    case 0xC4:
+        return "DHT";
+    case 0xDB:
+        return "DQT";
+    case 0xDD:
+        return "DRI";
+    case 0xFE:
+        return "COM";
+    default:
+        break;
+    }
+    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC8 && marker != 0xCC) {
+        return "SOF" + std::to_string(marker - 0xC0);
+    }
+    static constexpr char digits[] = "0123456789ABCDEF";
+    return std::string("0xFF") + digits[marker >> 4] + digits[marker & 0xF];
+}
 
 bool has_no_length(std::uint8_t marker) {
     // TEM and RSTn stand alone (ITU T.81 §B.1.1.3).
@@ -40,11 +66,12 @@ void segment_walker::walk() {
     while (layout_.segments.size() < max_segments) {
         std::byte prefix[2];
         if (!source_.read(position, prefix)) {
-            out_.warnings.emplace_back("The file ends before its image data");
+            out_.warnings.emplace_back("Soubor JPEG končí před obrazovými daty");
             return;
         }
         if (std::to_integer<std::uint8_t>(prefix[0]) != 0xFF) {
-            out_.warnings.emplace_back("Unexpected bytes where a JPEG marker should be");
+            out_.warnings.emplace_back("Na pozici " + std::to_string(position) +
+                                       " není marker segmentu JPEG");
             return;
         }
         auto marker = std::to_integer<std::uint8_t>(prefix[1]);
@@ -54,14 +81,14 @@ void segment_walker::walk() {
             ++position;
             std::byte next[1];
             if (!source_.read(position + 1, next)) {
-                out_.warnings.emplace_back("The file ends before its image data");
+                out_.warnings.emplace_back("Soubor JPEG končí před obrazovými daty");
                 return;
             }
             marker = std::to_integer<std::uint8_t>(next[0]);
             start = position;
         }
         if (marker == marker_eoi) {
-            out_.warnings.emplace_back("The file has no image data");
+            out_.warnings.emplace_back("Soubor JPEG nemá obrazová data (chybí segment SOS)");
             return;
         }
         if (marker == marker_sos) {
@@ -75,12 +102,14 @@ void segment_walker::walk() {
         }
         std::byte length_bytes[2];
         if (!source_.read(start + 2, length_bytes)) {
-            out_.warnings.emplace_back("The file ends inside a segment header");
+            out_.warnings.emplace_back("Soubor JPEG končí uvnitř hlavičky segmentu " +
+                                       segment_name(marker));
             return;
         }
         const std::uint16_t length = load_u16(length_bytes, byte_order::big);
         if (length < 2 || !range_fits(source_.size(), start + 2, length)) {
-            out_.warnings.emplace_back("A segment runs past the end of the file");
+            out_.warnings.emplace_back("Segment " + segment_name(marker) +
+                                       " přesahuje konec souboru");
             return;
         }
         const jpeg_segment segment{marker, start, std::uint64_t{length} + 2};
@@ -90,7 +119,7 @@ void segment_walker::walk() {
         }
         position = start + segment.length;
     }
-    out_.warnings.emplace_back("Too many segments before the image data");
+    out_.warnings.emplace_back("Soubor JPEG má před obrazovými daty příliš mnoho segmentů");
 }
 
 void segment_walker::read_exif(const jpeg_segment& segment) {
@@ -112,7 +141,7 @@ void segment_walker::read_exif(const jpeg_segment& segment) {
     layout_.exif_block = std::move(*block);
     memory_source exif(layout_.exif_block);
     if (read_tiff_block(exif, out_, &layout_.exif_structure) != status::ok) {
-        out_.warnings.emplace_back("The Exif block cannot be read");
+        out_.warnings.emplace_back("Blok Exif v segmentu APP1 nelze přečíst");
         layout_.exif_structure = {};
     }
 }

@@ -33,4 +33,10 @@ std::optional<std::uint16_t> thumbnail_tag_for_item(std::uint32_t id);
 // the Exif IFD, everything else (0x0320 included) to IFD0.
 tiff_directory directory_for_new_item(std::uint32_t id);
 
+// Whether a TIFF structure can store item `id` as an entry of its own: the id must be a 16-bit tag
+// number, or a thumbnail field's id where there is a thumbnail directory (`with_thumbnail_ifd`: an
+// Exif block; a TIFF file's next directory is a page). Never the pointers to the sub-directories,
+// which the writer keeps itself, nor the thumbnail's bytes, which no item replaces.
+bool tiff_can_hold_item(std::uint32_t id, bool with_thumbnail_ifd);
+
 } // namespace kestrov::imaging

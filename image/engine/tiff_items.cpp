@@ -34,7 +34,7 @@ tiff_directory directory_for_new_item(std::uint32_t id) {
     if (id <= 0x001F) {
         return tiff_directory::gps;
     }
-    if (thumbnail_tag_for_item(id) || id == 0x501B) {
+    if (thumbnail_tag_for_item(id) || id == id_thumbnail_data) {
         return tiff_directory::ifd1;
     }
     // The Exif IFD's tag ranges (Exif 2.3 §4.6.5): exposure and camera settings, dates, the
@@ -43,6 +43,17 @@ tiff_directory directory_for_new_item(std::uint32_t id) {
                       (id >= 0x9000 && id <= 0x92FF) || (id >= 0x9400 && id <= 0x94FF) ||
                       (id >= 0xA000 && id <= 0xA5FF);
     return exif ? tiff_directory::exif : tiff_directory::ifd0;
+}
+
+bool tiff_can_hold_item(std::uint32_t id, bool with_thumbnail_ifd) {
+    if (id == tag_exif_ifd || id == tag_gps_ifd || id == tag_interop_ifd ||
+        id == id_thumbnail_data) {
+        return false;
+    }
+    if (thumbnail_tag_for_item(id)) {
+        return with_thumbnail_ifd;
+    }
+    return id <= 0xFFFF;
 }
 
 std::optional<std::uint32_t> exposed_item_id(tiff_directory kind, std::uint16_t tag) {
@@ -104,12 +115,12 @@ void expose_thumbnail(const tiff_ifd& ifd1, byte_order order, byte_source& block
     }
     // Data that begins in the TIFF header is not a thumbnail (and a save rewrites those bytes).
     if (*offset < 8) {
-        warnings.emplace_back("The thumbnail overlaps the TIFF header");
+        warnings.emplace_back("Náhled v IFD1 zasahuje do hlavičky TIFF");
         return;
     }
     auto bytes = block.read_bytes(*offset, *length);
     if (!bytes) {
-        warnings.emplace_back("The thumbnail lies outside the TIFF data");
+        warnings.emplace_back("Náhled v IFD1 leží mimo data TIFF");
         return;
     }
     out.add_if_new(property{id_thumbnail_data, 1, std::move(*bytes)});

@@ -66,7 +66,7 @@ std::uint32_t structure_reader::pointer_value(const tiff_entry& entry) const {
 void structure_reader::read_value(tiff_entry& entry, tiff_directory kind) {
     const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
     if (tiff_type_size(entry.type) == 0) {
-        warn("Tag " + hex_tag(entry.tag) + " in " + directory_name(kind) + " has an unknown type");
+        warn("Značka " + hex_tag(entry.tag) + " v " + directory_name(kind) + " má neznámý typ");
         return;
     }
     if (size <= 4) {
@@ -76,14 +76,15 @@ void structure_reader::read_value(tiff_entry& entry, tiff_directory kind) {
     }
     const std::uint32_t offset = load_u32(entry.field.data(), out_.order);
     if (size > max_value_size) {
-        warn("Tag " + hex_tag(entry.tag) + " in " + directory_name(kind) + " is too large to read");
+        warn("Hodnota značky " + hex_tag(entry.tag) + " v " + directory_name(kind) +
+             " je příliš velká, nebyla načtena");
         return;
     }
     auto bytes = block_.read_bytes(offset, size);
     if (!bytes) {
         entry.value_outside = true;
-        warn("The value of tag " + hex_tag(entry.tag) + " in " + directory_name(kind) +
-             " lies outside the TIFF data");
+        warn("Hodnota značky " + hex_tag(entry.tag) + " v " + directory_name(kind) +
+             " leží mimo data TIFF");
         return;
     }
     entry.value = std::move(*bytes);
@@ -97,21 +98,22 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
     // A directory linked into the header's eight bytes is none; a save rewrites those bytes. (IFD0
     // there is rewritten elsewhere by any save, from what was read.)
     if (kind != tiff_directory::ifd0 && offset < 8) {
-        warn(std::string(directory_name(kind)) + " lies in the TIFF header");
+        warn("Adresář " + std::string(directory_name(kind)) + " leží v hlavičce TIFF");
         return tiff_link::into_nothing;
     }
     if (!visited_.insert(offset).second) {
-        warn(std::string(directory_name(kind)) + " points at a directory already read");
+        warn("Adresář " + std::string(directory_name(kind)) +
+             " ukazuje na adresář, který už byl načten");
         return tiff_link::into_nothing;
     }
     std::byte count_bytes[2];
     if (!block_.read(offset, count_bytes)) {
-        warn(std::string(directory_name(kind)) + " lies outside the TIFF data");
+        warn("Adresář " + std::string(directory_name(kind)) + " leží mimo data TIFF");
         return tiff_link::into_nothing;
     }
     const std::uint16_t count = load_u16(count_bytes, out_.order);
     if (count > max_entries_per_ifd) {
-        warn(std::string(directory_name(kind)) + " claims an impossible number of entries");
+        warn("Adresář " + std::string(directory_name(kind)) + " udává nemožný počet položek");
         return tiff_link::not_followed;
     }
     tiff_ifd ifd;
@@ -125,7 +127,7 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
             block_.size() > std::uint64_t{offset} + 2 ? block_.size() - offset - 2 : 0;
         readable = static_cast<std::uint16_t>(std::min<std::uint64_t>(count, available / 12));
         entries = block_.read_bytes(std::uint64_t{offset} + 2, std::uint64_t{readable} * 12);
-        warn(std::string(directory_name(kind)) + " is cut short");
+        warn("Adresář " + std::string(directory_name(kind)) + " je zkrácený");
         ifd.cut_short = true;
         if (!entries) {
             return tiff_link::into_nothing;

@@ -65,7 +65,7 @@ private:
     out_entry kept(const tiff_entry& entry, tiff_directory kind) const;
     out_entry replaced(const tiff_entry& old_entry, const property& item) const;
     void take_thumbnail(out_directory& directory);
-    void add_new_items();
+    status add_new_items();
     void drop_shadows_of_changed_items();
     void write_anew_what_appending_would_disturb();
     void settle_pointers();
@@ -193,29 +193,28 @@ void planner::take_old_directories() {
     }
 }
 
-void planner::add_new_items() {
+// A new item takes an entry of its own; an id no entry can stand for (wider than a tag, a
+// pointer, thumbnail bytes, a thumbnail field of a file without a thumbnail) is refused, never cut
+// to 16 bits or left out while the save reports success.
+status planner::add_new_items() {
     for (const auto& item : items_.items()) {
         if (matched_.count(item.id) != 0) {
             continue;
         }
+        if (!tiff_can_hold_item(item.id, with_thumbnail_ifd_)) {
+            return status::property_not_supported;
+        }
         const tiff_directory kind = directory_for_new_item(item.id);
-        if (kind == tiff_directory::ifd1 && !with_thumbnail_ifd_) {
-            continue; // a TIFF file's next IFD is a page, not a thumbnail
-        }
-        std::uint16_t tag = static_cast<std::uint16_t>(item.id);
-        if (kind == tiff_directory::ifd1) {
-            const auto thumbnail_tag = thumbnail_tag_for_item(item.id);
-            if (!thumbnail_tag) {
-                continue; // new thumbnail data without its fields is not written
-            }
-            tag = *thumbnail_tag;
-        }
+        const std::uint16_t tag = kind == tiff_directory::ifd1
+                                      ? *thumbnail_tag_for_item(item.id)
+                                      : static_cast<std::uint16_t>(item.id);
         out_directory& directory = directories_[kind];
         const tiff_entry placeholder{tag, item.type, 0, {}, {}, false};
         directory.entries.push_back(replaced(placeholder, item));
         directory.changed = true;
         changed_ids_.insert(item.id);
     }
+    return status::ok;
 }
 
 // One entry per item. When an item is removed, replaced or added, the other entries of its id go
@@ -553,7 +552,9 @@ void planner::move_what_blocks_the_dead_end(std::uint64_t block_size) {
 status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
     out = {};
     take_old_directories();
-    add_new_items();
+    if (const status result = add_new_items(); result != status::ok) {
+        return result;
+    }
     drop_shadows_of_changed_items();
     settle_pointers();
     propagate_moves();

@@ -9,7 +9,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace kestrov::cli {
 namespace {
@@ -20,7 +24,8 @@ const fs::path corpus = fs::path(MIRTEL_SOURCE_DIR) / ".." / "shared" / "corpus"
 
 struct run_result {
     int exit_code = -1;
-    std::string output; // stdout only
+    std::string output; // stdout
+    std::string errors; // stderr
 };
 
 std::string quoted(const std::string& text) {
@@ -36,7 +41,9 @@ run_result run(const std::vector<std::string>& arguments) {
     for (const auto& argument : arguments) {
         command += " " + quoted(argument);
     }
-    command += " 2>/dev/null";
+    const auto errors =
+        fs::temp_directory_path() / ("mirtel-cli-stderr-" + std::to_string(::getpid()));
+    command += " 2>" + quoted(errors.string());
     run_result result;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -49,6 +56,11 @@ run_result run(const std::vector<std::string>& arguments) {
     }
     const int status = ::pclose(pipe);
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(errors, std::ios::binary);
+    result.errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    in.close();
+    std::error_code ignored;
+    fs::remove(errors, ignored);
     return result;
 }
 
@@ -150,6 +162,41 @@ TEST_F(CliWriteTest, DumpShowsLengthTypeAndBytesAndRemoveTakesItemsAway) {
     EXPECT_EQ(gone.exit_code, 1);
     EXPECT_TRUE(gone.output.empty());
     EXPECT_EQ(run({"remove", copies_[0], "271"}).exit_code, 1);
+}
+
+TEST(CliShow, ADamagedFileIsShownAsFarAsReadableWithAWarningOnStderr) {
+    // A photo cut off after its Exif segment, in the middle of the next segment's header.
+    std::ifstream in(corpus / "jpg" / "Canon_40D.jpg", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t end = 2;
+    for (bool exif = false; !exif && end + 4 <= bytes.size();) {
+        exif = static_cast<unsigned char>(bytes[end + 1]) == 0xE1;
+        end += 2 + static_cast<unsigned char>(bytes[end + 2]) * 256U +
+               static_cast<unsigned char>(bytes[end + 3]);
+    }
+    ASSERT_LT(end + 2, bytes.size());
+    kestrov::testing::temporary_folder folder;
+    const auto damaged = folder.path() / "cut.jpg";
+    std::ofstream(damaged, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(end + 2));
+
+    const auto path = damaged.string();
+    const std::string warning = "Varování: ";
+    for (const auto& [command, shown] :
+         {std::pair{std::vector<std::string>{"show", "--group", "vse", path}, "Canon"},
+          std::pair{std::vector<std::string>{"dump", path, "271"}, "43 61 6E 6F 6E 00"}}) {
+        const auto result = run(command);
+        EXPECT_EQ(result.exit_code, 0) << command[0];
+        EXPECT_NE(result.output.find(shown), std::string::npos) << command[0];
+        ASSERT_FALSE(result.errors.empty()) << command[0];
+        EXPECT_EQ(result.errors.back(), '\n');
+        for (std::size_t line = 0; line < result.errors.size();
+             line = result.errors.find('\n', line) + 1) {
+            EXPECT_EQ(result.errors.compare(line, warning.size(), warning), 0) << result.errors;
+        }
+    }
+    // A sound file gives no warnings.
+    EXPECT_TRUE(run({"show", (corpus / "jpg" / "Canon_40D.jpg").string()}).errors.empty());
 }
 
 TEST(CliArguments, WrongCommandLinesExitWithTwo) {

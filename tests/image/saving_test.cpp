@@ -3,6 +3,7 @@
 #include "app/kestrov_exception.h"
 #include "app/system_message.h"
 #include "image/engine/file_system.h"
+#include "image/engine/jpeg_reader.h"
 #include "image/engine/tiff_builder.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
@@ -11,9 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
+#include <stdexcept>
+#include <tuple>
 
 namespace kestrov::gdi {
 namespace {
@@ -41,6 +47,20 @@ protected:
         tiff_contents contents;
         contents.ifd0 = {ascii(0x013B, artist), shorts(0x0112, {1})};
         return build_tiff(contents, imaging::byte_order::big);
+    }
+
+    // A JPEG of only an Exif block and a scan.
+    static std::vector<std::byte> jpeg(const tiff_contents& contents) {
+        auto jpeg = bytes_of({0xFF, 0xD8, 0xFF, 0xE1});
+        auto exif = bytes_of({'E', 'x', 'i', 'f', 0, 0});
+        const auto block = build_tiff(contents, imaging::byte_order::big);
+        exif.insert(exif.end(), block.begin(), block.end());
+        jpeg.push_back(static_cast<std::byte>((exif.size() + 2) >> 8));
+        jpeg.push_back(static_cast<std::byte>((exif.size() + 2) & 0xFF));
+        jpeg.insert(jpeg.end(), exif.begin(), exif.end());
+        const auto scan = bytes_of({0xFF, 0xDA, 0x00, 0x02, 0x12, 0xFF, 0xD9});
+        jpeg.insert(jpeg.end(), scan.begin(), scan.end());
+        return jpeg;
     }
 
     static std::wstring artist_of(bitmap_plus& bitmap) {
@@ -163,16 +183,8 @@ TEST_F(SavingTest, AWriteFailingPartWayLeavesTheOriginalAndNoTemporaryFile) {
 TEST_F(SavingTest, AnExifBlockPastTheSegmentLimitIsRefusedAndKeepsTheFile) {
     tiff_contents contents;
     contents.ifd0 = {ascii(0x010F, "Canon")};
-    auto jpeg = bytes_of({0xFF, 0xD8, 0xFF, 0xE1});
-    auto exif = bytes_of({'E', 'x', 'i', 'f', 0, 0});
-    const auto block = build_tiff(contents, imaging::byte_order::big);
-    exif.insert(exif.end(), block.begin(), block.end());
-    jpeg.push_back(static_cast<std::byte>((exif.size() + 2) >> 8));
-    jpeg.push_back(static_cast<std::byte>((exif.size() + 2) & 0xFF));
-    jpeg.insert(jpeg.end(), exif.begin(), exif.end());
-    const auto scan = bytes_of({0xFF, 0xDA, 0x00, 0x02, 0x12, 0xFF, 0xD9});
-    jpeg.insert(jpeg.end(), scan.begin(), scan.end());
-    const auto path = write("photo.jpg", jpeg);
+    const auto original = jpeg(contents);
+    const auto path = write("photo.jpg", original);
 
     bitmap_plus bitmap(path.wstring());
     set_text_property(bitmap.bitmap(), 0x010E, std::wstring(70000, L'a'));
@@ -182,8 +194,88 @@ TEST_F(SavingTest, AnExifBlockPastTheSegmentLimitIsRefusedAndKeepsTheFile) {
     } catch (const gdiplus_exception& error) {
         EXPECT_EQ(error.status(), imaging::status::value_overflow);
     }
-    EXPECT_EQ(file_bytes(path), jpeg);
+    EXPECT_EQ(file_bytes(path), original);
     EXPECT_EQ(files_in_folder(), 1U);
+}
+
+TEST_F(SavingTest, AnExceptionInsideTheWriteIsReportedAndLeavesNothingBehind) {
+    const auto original = tiff("Eva");
+    const auto copy = folder_.path() / "copy.tif";
+    for (const auto& [error, status, message] :
+         {std::tuple{std::make_exception_ptr(std::bad_alloc()), imaging::status::out_of_memory,
+                     system_message(0x80070008)}, // not enough memory
+          std::tuple{std::make_exception_ptr(std::runtime_error("writer")),
+                     imaging::status::generic_error, system_message(e_unexpected)}}) {
+        const auto path = write("photo.tif", original);
+        bitmap_plus bitmap(path.wstring());
+        set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+        // Over the own file (through the temporary file), and to another file.
+        for (const bool own : {true, false}) {
+            imaging::output_file::throw_from_writes_after_for_testing(20, error);
+            try {
+                own ? bitmap.save() : bitmap.save_to(copy.wstring());
+                ADD_FAILURE() << "a save that threw was reported as saved";
+            } catch (const gdiplus_exception& failure) {
+                EXPECT_EQ(failure.status(), status);
+                EXPECT_EQ(std::string(failure.what()), message);
+            }
+            imaging::output_file::throw_from_writes_after_for_testing(0, nullptr);
+            EXPECT_EQ(file_bytes(path), original);
+            EXPECT_EQ(files_in_folder(), 1U);
+            EXPECT_EQ(artist_of(bitmap), L"Petr");
+        }
+        // The image is still whole: the next save works.
+        bitmap.save();
+        bitmap_plus reread(path.wstring());
+        EXPECT_EQ(artist_of(reread), L"Petr");
+    }
+}
+
+TEST_F(SavingTest, IdsTheContainerCannotStoreAreRefusedAndChangeNothing) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon")};
+    const auto path = write("photo.jpg", jpeg(contents));
+    bitmap_plus bitmap(path.wstring());
+    imaging::image& image = *bitmap.bitmap();
+    char text[] = "Nikon";
+    std::uint16_t width = 160;
+    // Past 16 bits (0x1010F would become a second Make), the sub-directory pointers, the
+    // thumbnail's bytes.
+    for (const std::uint32_t id : {0x1010FU, 0x8769U, 0x8825U, 0xA005U, 0x501BU, 0xFFFF0000U}) {
+        const imaging::PropertyItem item{id, sizeof text, imaging::property_type::ascii, text};
+        EXPECT_EQ(image.set_property_item(item), imaging::status::property_not_supported) << id;
+        EXPECT_EQ(image.last_status(), imaging::status::property_not_supported);
+    }
+    EXPECT_EQ(image.metadata().properties, image.metadata().as_read);
+
+    // A thumbnail field has a place in an Exif block, not in a TIFF file (whose next directory
+    // is a page).
+    const imaging::PropertyItem thumbnail_width{0x5020, 2, imaging::property_type::short_, &width};
+    EXPECT_EQ(image.set_property_item(thumbnail_width), imaging::status::ok);
+    bitmap_plus tiff_file(write("page.tif", tiff("Eva")).wstring());
+    EXPECT_EQ(tiff_file.bitmap()->set_property_item(thumbnail_width),
+              imaging::status::property_not_supported);
+
+    const imaging::PropertyItem model{0x0110, sizeof text, imaging::property_type::ascii, text};
+    EXPECT_EQ(image.set_property_item(model), imaging::status::ok);
+    bitmap.save();
+    std::wstring read;
+    EXPECT_TRUE(get_text_property(bitmap.bitmap(), 0x0110, read));
+    EXPECT_EQ(read, L"Nikon");
+    EXPECT_TRUE(get_text_property(bitmap.bitmap(), 0x010F, read));
+    EXPECT_EQ(read, L"Canon");
+    // Exactly one Make entry in the saved Exif block.
+    const auto bytes = file_bytes(path);
+    imaging::memory_source saved(bytes);
+    imaging::decoded_metadata metadata;
+    ASSERT_EQ(imaging::read_jpeg(saved, metadata), imaging::status::ok);
+    const auto& layout = dynamic_cast<const imaging::jpeg_layout&>(*metadata.layout);
+    const auto* ifd0 = layout.exif_structure.find(imaging::tiff_directory::ifd0);
+    ASSERT_NE(ifd0, nullptr);
+    EXPECT_EQ(std::count_if(ifd0->entries.begin(), ifd0->entries.end(),
+                            [](const auto& entry) { return entry.tag == 0x010F; }),
+              1);
+    EXPECT_NE(bitmap.bitmap()->metadata().properties.find(0x5020), nullptr);
 }
 
 TEST_F(SavingTest, FileChangedOnDiskSinceLoadingIsNotOverwritten) {

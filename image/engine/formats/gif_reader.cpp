@@ -95,7 +95,7 @@ private:
             const auto offset = reader_.position();
             const auto introducer = reader_.u8();
             if (!reader_.ok()) {
-                warn("GIF file ends without its trailer.");
+                warn("Soubor GIF končí bez závěrečného bloku (trailer)");
                 return;
             }
             if (introducer == trailer) {
@@ -103,21 +103,21 @@ private:
             }
             if (introducer == extension_introducer) {
                 if (!read_extension()) {
-                    warn("GIF file ends inside an extension block.");
+                    warn("Soubor GIF končí uvnitř bloku rozšíření");
                     return;
                 }
             } else if (introducer == image_separator) {
                 if (delays_.size() >= max_frames) {
-                    warn("GIF file has too many frames; the rest is ignored.");
+                    warn("Soubor GIF má příliš mnoho snímků, zbytek byl vynechán");
                     return;
                 }
                 if (!read_image()) {
-                    warn("GIF file ends inside a frame.");
+                    warn("Soubor GIF končí uvnitř snímku");
                     return;
                 }
             } else {
-                warn("GIF file has an unknown block at offset " + std::to_string(offset) +
-                     "; the rest is ignored.");
+                warn("Soubor GIF má na pozici " + std::to_string(offset) +
+                     " neznámý blok, zbytek byl vynechán");
                 return;
             }
         }
@@ -196,7 +196,7 @@ private:
     // §23: packed fields, delay time in 1/100 s, transparent colour index.
     void graphic_control(std::span<const std::byte> block) {
         if (block.size() < 4) {
-            warn("GIF graphic control extension is too short; ignored.");
+            warn("Rozšíření Graphic Control v souboru GIF je příliš krátké a bylo vynecháno");
             return;
         }
         byte_reader fields(block);
@@ -247,7 +247,7 @@ private:
             }
         }
         if (too_long) {
-            warn("GIF comment is too long; skipped.");
+            warn("Komentář v souboru GIF je příliš dlouhý a byl vynechán");
         } else {
             out_.properties.add_if_new(ascii_item(comment_id, utf8_or_latin1(text)));
         }

@@ -87,7 +87,8 @@ bool ico_header_is_sound(byte_source& source, std::vector<std::string>& warnings
             range_fits(source.size(), offset, length)) {
             ++usable;
         } else {
-            warnings.push_back("ICO image " + std::to_string(i + 1) + " lies outside the file.");
+            warnings.push_back("Obrázek " + std::to_string(i + 1) +
+                               " souboru ICO leží mimo soubor");
         }
     }
     return usable > 0;

@@ -43,7 +43,7 @@ bool decode_time(std::span<const std::byte> data, std::vector<property>& items,
     // Four digits for the year: the Exif form of a date has room for no more.
     if (year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
         second > 60) {
-        problem = "holds an impossible date";
+        problem = "obsahuje nemožné datum";
         return false;
     }
     std::string text; // "YYYY:MM:DD HH:MM:SS"
@@ -65,7 +65,7 @@ bool decode_gamma(std::span<const std::byte> data, std::vector<property>& items,
     byte_reader reader(data, byte_order::big);
     const auto stored = reader.u32();
     if (stored == 0) {
-        problem = "holds a gamma of zero";
+        problem = "obsahuje nulovou gamu";
         return false;
     }
     const std::array<std::pair<std::uint32_t, std::uint32_t>, 1> gamma = {
@@ -96,11 +96,11 @@ bool decode_physical(std::span<const std::byte> data, std::vector<property>& ite
     const std::array<std::uint32_t, 1> y = {reader.u32()};
     const auto unit = reader.bytes(1);
     if (unit.empty()) {
-        problem = "is truncated";
+        problem = "je zkrácený";
         return false;
     }
     if (std::to_integer<std::uint8_t>(unit[0]) > 1) {
-        problem = "has an unknown unit";
+        problem = "má neznámou jednotku";
         return false;
     }
     items.push_back(byte_item(pixel_unit_id, unit));

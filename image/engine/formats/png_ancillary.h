@@ -11,8 +11,9 @@
 
 namespace kestrov::imaging {
 
-// Appends the items of one chunk's data to `items`; false with `problem` (a short phrase) when
-// the data is not valid for its chunk.
+// Appends the items of one chunk's data to `items`; false with `problem` when the data is not
+// valid for its chunk: a short phrase that follows the chunk's name in a warning ("Blok pHYs" ...
+// "má neznámou jednotku").
 using png_ancillary_decoder = bool (*)(std::span<const std::byte> data,
                                        std::vector<property>& items, std::string& problem);
 
