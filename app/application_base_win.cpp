@@ -1,10 +1,10 @@
 #include "app/application_base_win.h"
 
-#include "app/display_text.h"
 #include "app/event_log_text.h"
-#include "app/kestrov_exception.h"
 #include "app/message_box_style.h"
 #include "app/version_info_win.h"
+#include "base/display_text.h"
+#include "base/kestrov_exception.h"
 
 #include <exception>
 

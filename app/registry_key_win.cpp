@@ -1,6 +1,6 @@
 #include "app/registry_key_win.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 #include "app/settings_store_win.h"
 
-#include "app/kestrov_exception.h"
 #include "app/registry_key_win.h"
-#include "app/system_message.h"
+#include "base/kestrov_exception.h"
+#include "base/system_message.h"
 
 #include <array>
 #include <exception>

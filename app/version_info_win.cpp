@@ -1,7 +1,7 @@
 #include "app/version_info_win.h"
 
-#include "app/kestrov_exception.h"
 #include "app/version_text.h"
+#include "base/kestrov_exception.h"
 
 #include <cstdint>
 #include <cstring>

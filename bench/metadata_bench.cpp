@@ -2,9 +2,9 @@
 // files of very different sizes:
 //   metadata_bench open FILE   load the file and read every row of every group
 //   metadata_bench save FILE   load it, set the author and save it over itself, durably
+#include "base/text_conversion.h"
 #include "image/bitmap_plus.h"
 #include "image/property_writer.h"
-#include "image/text_conversion.h"
 #include "tags/group_rows.h"
 
 #include <chrono>

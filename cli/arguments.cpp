@@ -1,6 +1,6 @@
 #include "cli/arguments.h"
 
-#include "image/text_conversion.h"
+#include "base/text_conversion.h"
 
 namespace kestrov::cli {
 

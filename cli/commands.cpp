@@ -1,11 +1,11 @@
 #include "cli/commands.h"
 
+#include "base/text_conversion.h"
 #include "cli/arguments.h"
 #include "cli/console.h"
 #include "image/bitmap_plus.h"
 #include "image/gdiplus_exception.h"
 #include "image/supported_extensions.h"
-#include "image/text_conversion.h"
 #include "tags/batch_writer.h"
 #include "tags/group_rows.h"
 #include "tags/tag_dump.h"

@@ -1,6 +1,6 @@
 #include "cli/console.h"
 
-#include "image/text_conversion.h"
+#include "base/text_conversion.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // mirtel-cli: the console companion of Mirtel.
+#include "base/text_conversion.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "image/text_conversion.h"
 
 #include <exception>
 #include <string>

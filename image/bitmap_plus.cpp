@@ -1,6 +1,6 @@
 #include "image/bitmap_plus.h"
 
-#include "image/ascii_case.h"
+#include "base/ascii_case.h"
 #include "image/gdiplus_exception.h"
 #include "image/saving.h"
 #include "image/supported_extensions.h"

@@ -1,7 +1,7 @@
 #include "image/gdiplus_exception.h"
 
-#include "app/last_error.h"
-#include "app/system_message.h"
+#include "base/last_error.h"
+#include "base/system_message.h"
 
 namespace kestrov::gdi {
 

@@ -1,7 +1,7 @@
 // A failure of the imaging library: a kestrov_exception that also carries the library's status.
 #pragma once
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "image/engine/status.h"
 
 namespace kestrov::gdi {

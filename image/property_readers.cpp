@@ -1,9 +1,9 @@
 #include "image/property_readers.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
+#include "base/text_conversion.h"
 #include "image/engine/byte_reader.h"
 #include "image/engine/property_item.h"
-#include "image/text_conversion.h"
 
 #include <cstring>
 #include <new>

@@ -1,9 +1,9 @@
 #include "image/property_writer.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
+#include "base/text_conversion.h"
 #include "image/engine/property_item.h"
 #include "image/gdiplus_exception.h"
-#include "image/text_conversion.h"
 
 #include <limits>
 #include <string>

@@ -1,8 +1,8 @@
 #include "image/saving.h"
 
-#include "app/kestrov_exception.h"
-#include "app/last_error.h"
-#include "image/ascii_case.h"
+#include "base/ascii_case.h"
+#include "base/kestrov_exception.h"
+#include "base/last_error.h"
 #include "image/engine/file_system.h"
 #include "image/gdiplus_exception.h"
 #include "image/supported_extensions.h"

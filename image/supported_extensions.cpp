@@ -1,7 +1,7 @@
 #include "image/supported_extensions.h"
 
-#include "app/kestrov_exception.h"
-#include "image/ascii_case.h"
+#include "base/ascii_case.h"
+#include "base/kestrov_exception.h"
 #include "image/engine/codecs.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "tags/tag_dump.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 #include <new>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "image/engine/container.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
 
 namespace kestrov::imaging {
 

@@ -1,7 +1,7 @@
 #include "image/engine/container_writer.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
 #include "image/engine/byte_reader.h"
 
 #include <algorithm>

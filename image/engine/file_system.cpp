@@ -1,9 +1,9 @@
 #include "image/engine/file_system.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
+#include "base/text_conversion.h"
 #include "image/engine/stat_identity.h"
-#include "image/text_conversion.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #include "image/engine/image.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
 #include "image/engine/cached_source.h"
 #include "image/engine/container_writer.h"
 #include "image/engine/image_format.h"

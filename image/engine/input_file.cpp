@@ -3,9 +3,9 @@
 #include "image/engine/byte_reader.h"
 #include "image/engine/stat_identity.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
-#include "image/text_conversion.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
+#include "base/text_conversion.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #include "image/engine/container_writer.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
 #include "image/engine/jpeg_reader.h"
 #include "image/engine/tiff_writer.h"
 

@@ -1,8 +1,8 @@
 // The test seams of output_file, shared by both platforms' implementations.
 #include "image/engine/file_system.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
 
 #include <utility>
 

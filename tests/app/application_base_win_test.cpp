@@ -1,8 +1,8 @@
 #include "app/application_base_win.h"
 
-#include "app/kestrov_exception.h"
-#include "app/system_message.h"
-#include "image/text_conversion.h"
+#include "base/kestrov_exception.h"
+#include "base/system_message.h"
+#include "base/text_conversion.h"
 #include "win/message_box_closer.h"
 
 #include <gtest/gtest.h>

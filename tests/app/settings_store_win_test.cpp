@@ -1,7 +1,7 @@
 #include "app/settings_store_win.h"
 
-#include "app/kestrov_exception.h"
 #include "app/registry_key_win.h"
+#include "base/kestrov_exception.h"
 #include "win/message_box_closer.h"
 #include "win/registry_sandbox.h"
 

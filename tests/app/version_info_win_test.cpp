@@ -2,7 +2,7 @@
 #include "app/version_info_win.h"
 
 #include "app/application_base_win.h"
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The console tool run as a user runs it, on the sample photos.
+#include "base/text_conversion.h"
 #include "image/bitmap_plus.h"
-#include "image/text_conversion.h"
 #include "support/temporary_folder.h"
 #include "tags/group_rows.h"
 

@@ -1,6 +1,6 @@
 #include "image/bitmap_plus.h"
 
-#include "app/system_message.h"
+#include "base/system_message.h"
 #include "image/engine/tiff_builder.h"
 #include "image/gdiplus_exception.h"
 #include "support/temporary_folder.h"

@@ -1,6 +1,6 @@
 #include "image/property_readers.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "image/engine/tiff_builder.h"
 
 #include <gtest/gtest.h>

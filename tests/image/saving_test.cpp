@@ -1,7 +1,7 @@
 #include "image/saving.h"
 
-#include "app/kestrov_exception.h"
-#include "app/system_message.h"
+#include "base/kestrov_exception.h"
+#include "base/system_message.h"
 #include "image/engine/file_system.h"
 #include "image/engine/jpeg_reader.h"
 #include "image/engine/tiff_builder.h"

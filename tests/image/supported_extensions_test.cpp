@@ -1,6 +1,6 @@
 #include "image/supported_extensions.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 #include <gtest/gtest.h>
 

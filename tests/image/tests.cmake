@@ -3,7 +3,6 @@ list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/property_readers_test.cpp
     image/saving_test.cpp
     image/supported_extensions_test.cpp
-    image/text_conversion_test.cpp
     image/unchangeable_formats_test.cpp)
 # Further lists, each kept by the code it tests.
 include(${CMAKE_CURRENT_LIST_DIR}/formats/tests.cmake OPTIONAL)

@@ -4,7 +4,7 @@
 #include "ui/toolkit/status_bar.h"
 #include "ui/toolkit/tool_bar.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "res/resource_ids.h"
 #include "ui/test_window.h"
 

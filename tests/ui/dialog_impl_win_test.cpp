@@ -1,6 +1,6 @@
 #include "ui/toolkit/dialog_impl.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "ui/recording_control.h"
 #include "ui/scripted_dialog.h"
 #include "ui/test_resource_ids.h"

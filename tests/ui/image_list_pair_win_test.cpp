@@ -1,6 +1,6 @@
 #include "ui/toolkit/image_list_pair.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "res/resource_ids.h"
 #include "ui/test_resource_ids.h"
 

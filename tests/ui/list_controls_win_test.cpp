@@ -1,7 +1,7 @@
 #include "ui/toolkit/combo_box.h"
 #include "ui/toolkit/list_box.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "ui/recording_control.h"
 #include "ui/scripted_dialog.h"
 #include "ui/test_resource_ids.h"

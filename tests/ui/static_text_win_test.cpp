@@ -1,6 +1,6 @@
 #include "ui/toolkit/static_text.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "ui/scripted_dialog.h"
 #include "ui/test_resource_ids.h"
 

@@ -1,7 +1,7 @@
 #include "ui/main/window_placement.h"
 
-#include "app/kestrov_exception.h"
 #include "app/settings_store_win.h"
+#include "base/kestrov_exception.h"
 #include "ui/main/work_area.h"
 
 #include <exception>

@@ -1,6 +1,6 @@
 #include "ui/toolkit/combo_box.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 namespace kestrov::winapi {
 

@@ -3,7 +3,7 @@
 // sits on top of the control's own class `T`.
 #pragma once
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "ui/toolkit/window.h"
 
 #include <exception>

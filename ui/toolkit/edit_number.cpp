@@ -1,6 +1,6 @@
 #include "ui/toolkit/edit_number.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "ui/toolkit/edit_number_rules.h"
 
 #include <exception>

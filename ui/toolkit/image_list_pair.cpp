@@ -1,6 +1,6 @@
 #include "ui/toolkit/image_list_pair.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "ui/toolkit/grey_image.h"
 #include "ui/toolkit/window.h"
 

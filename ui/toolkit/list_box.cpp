@@ -1,6 +1,6 @@
 #include "ui/toolkit/list_box.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "ui/toolkit/rebar.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "ui/toolkit/bar_support.h"
 #include "ui/toolkit/tool_bar.h"
 

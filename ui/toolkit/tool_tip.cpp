@@ -1,6 +1,6 @@
 #include "ui/toolkit/tool_tip.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 #include <exception>
 

@@ -1,6 +1,6 @@
 #include "ui/toolkit/window.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 #include <exception>
 

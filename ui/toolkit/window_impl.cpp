@@ -1,6 +1,6 @@
 #include "ui/toolkit/window_impl.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 #include "ui/toolkit/reflection.h"
 
 #include <exception>

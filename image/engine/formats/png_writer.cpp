@@ -3,8 +3,8 @@
 // nothing else around them).
 #include "image/engine/container_writer.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
 #include "image/engine/formats/png_crc.h"
 #include "image/engine/formats/png_layout.h"
 #include "image/engine/formats/png_text.h"

@@ -1,5 +1,5 @@
 # The container readers for PNG, GIF and the formats without items, with what they share.
-target_sources(mirtel_core PRIVATE
+target_sources(mirtel_image PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/buffered_reader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/gif_reader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/item_values.cpp

@@ -4,9 +4,9 @@
 // Where a tag number occurs twice (in IFD0 and the Exif IFD, or twice in one directory) only its
 // first occurrence in the engine's reading order (IFD0, Exif, GPS) is compared: the engine's flat
 // id space holds one item per id and keeps the first one it reads.
+#include "base/text_conversion.h"
 #include "image/engine/image.h"
 #include "image/oracle/exiftool_oracle.h"
-#include "image/text_conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "image/oracle/saved_copy_check.h"
 #include "image/property_writer.h"
 
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
 #include <gtest/gtest.h>
 

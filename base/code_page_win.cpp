@@ -1,4 +1,4 @@
-#include "image/text_conversion.h"
+#include "base/text_conversion.h"
 
 #include <climits>
 

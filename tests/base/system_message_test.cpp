@@ -1,6 +1,6 @@
-#include "app/system_message.h"
+#include "base/system_message.h"
 
-#include "image/text_conversion.h"
+#include "base/text_conversion.h"
 
 #include <gtest/gtest.h>
 

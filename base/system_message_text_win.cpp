@@ -1,8 +1,8 @@
 // The system's own message texts, converted to UTF-8 so that every narrow text of the program has
 // one encoding.
-#include "app/system_message.h"
+#include "base/system_message.h"
 
-#include "image/text_conversion.h"
+#include "base/text_conversion.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // Message texts of the portable build for the codes the program raises. They end with a line
 // break, like the system's own texts on Windows.
-#include "app/system_message.h"
+#include "base/system_message.h"
 
 #include <array>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "image/text_conversion.h"
+#include "base/text_conversion.h"
 
-#include "app/kestrov_exception.h"
-#include "app/last_error.h"
+#include "base/kestrov_exception.h"
+#include "base/last_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "app/display_text.h"
+#include "base/display_text.h"
 
-#include "app/kestrov_exception.h"
-#include "image/text_conversion.h"
+#include "base/kestrov_exception.h"
+#include "base/text_conversion.h"
 
 namespace kestrov {
 

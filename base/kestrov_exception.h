@@ -2,7 +2,7 @@
 // raises one, usually through raise_last_error.
 #pragma once
 
-#include "app/hresult.h"
+#include "base/hresult.h"
 
 #include <exception>
 #include <memory>

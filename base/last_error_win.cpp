@@ -1,4 +1,4 @@
-#include "app/last_error.h"
+#include "base/last_error.h"
 
 #include <windows.h>
 

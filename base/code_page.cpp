@@ -1,9 +1,9 @@
 // The portable build has no code pages of its own: its narrow texts are UTF-8 throughout, so the
 // "ANSI" code page is UTF-8 too and any other is refused as the system refuses an unknown one.
-#include "image/text_conversion.h"
+#include "base/text_conversion.h"
 
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
 
 namespace kestrov {
 

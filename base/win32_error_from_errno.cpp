@@ -1,5 +1,5 @@
-#include "app/hresult.h"
-#include "app/last_error.h"
+#include "base/hresult.h"
+#include "base/last_error.h"
 
 #include <cerrno>
 

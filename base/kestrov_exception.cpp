@@ -1,7 +1,7 @@
-#include "app/kestrov_exception.h"
+#include "base/kestrov_exception.h"
 
-#include "app/last_error.h"
-#include "app/system_message.h"
+#include "base/last_error.h"
+#include "base/system_message.h"
 
 namespace kestrov {
 

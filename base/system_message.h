@@ -1,7 +1,7 @@
 // Texts for HRESULTs: the narrow one exceptions carry, and the wide one of the COM error rule.
 #pragma once
 
-#include "app/hresult.h"
+#include "base/hresult.h"
 
 #include <optional>
 #include <string>
