@@ -1,26 +1,36 @@
-// Letter case as file-name extensions and encoder lists need it: they are ASCII, so folding A-Z
-// is all a comparison needs, whatever the user's locale.
+// Letter case as file-name extensions, encoder lists and PNG keywords need it: they are ASCII, so
+// folding A-Z is all a comparison needs, whatever the user's locale. For narrow and wide texts.
 #pragma once
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace kestrov {
 
-constexpr wchar_t fold_ascii(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + (L'a' - L'A')) : c;
+template <typename Char>
+constexpr Char fold_ascii(Char c) {
+    return (c >= Char('A') && c <= Char('Z')) ? static_cast<Char>(c + (Char('a') - Char('A'))) : c;
 }
 
-inline bool equal_ignoring_case(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](wchar_t x, wchar_t y) { return fold_ascii(x) == fold_ascii(y); });
+template <typename Char>
+bool equal_ignoring_case(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](Char x, Char y) {
+               return fold_ascii(x) == fold_ascii(y);
+           });
 }
 
-inline bool contains_ignoring_case(std::wstring_view text, std::wstring_view part) {
+template <typename Char>
+bool contains_ignoring_case(std::basic_string_view<Char> text, std::basic_string_view<Char> part) {
     return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                       [](wchar_t a, wchar_t b) { return fold_ascii(a) == fold_ascii(b); }) !=
-           text.end();
+                       [](Char a, Char b) { return fold_ascii(a) == fold_ascii(b); }) != text.end();
+}
+
+template <typename Char>
+std::basic_string<Char> lower_ascii(std::basic_string_view<Char> text) {
+    std::basic_string<Char> out(text);
+    std::transform(out.begin(), out.end(), out.begin(), fold_ascii<Char>);
+    return out;
 }
 
 } // namespace kestrov

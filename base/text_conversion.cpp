@@ -47,6 +47,20 @@ void for_each_code_point(std::wstring_view text, Visit visit) {
     }
 }
 
+void append_wide(std::wstring& out, char32_t c) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+            return;
+        }
+    }
+    out.push_back(static_cast<wchar_t>(c));
+}
+
+} // namespace
+
 void append_utf8(std::string& out, char32_t c) {
     auto byte = [&out](char32_t value) { out.push_back(static_cast<char>(value)); };
     if (c < 0x80) {
@@ -66,21 +80,8 @@ void append_utf8(std::string& out, char32_t c) {
     }
 }
 
-void append_wide(std::wstring& out, char32_t c) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
-            return;
-        }
-    }
-    out.push_back(static_cast<wchar_t>(c));
-}
-
-// One UTF-8 sequence starting at bytes[i]; advances i. Nothing for an invalid sequence
-// (Unicode 15 §3.9, table 3-7 gives the well-formed byte ranges).
-std::optional<char32_t> decode_one(std::string_view bytes, std::size_t& i) {
+// Unicode 15 §3.9, table 3-7 gives the well-formed byte ranges.
+std::optional<char32_t> decode_utf8(std::string_view bytes, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     if (lead < 0x80) {
         ++i;
@@ -120,8 +121,6 @@ std::optional<char32_t> decode_one(std::string_view bytes, std::size_t& i) {
     return c;
 }
 
-} // namespace
-
 std::size_t to_multibyte(std::wstring_view text, std::uint32_t code_page, std::string& out) {
     if (text.empty()) {
         out.clear();
@@ -156,13 +155,22 @@ void utf8_to_wide(std::string_view bytes, std::wstring& out) {
     std::wstring converted;
     converted.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto c = decode_one(bytes, i);
+        const auto c = decode_utf8(bytes, i);
         if (!c) {
             raise_no_translation();
         }
         append_wide(converted, *c);
     }
     out = std::move(converted);
+}
+
+bool is_valid_utf8(std::string_view bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (!decode_utf8(bytes, at)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace kestrov

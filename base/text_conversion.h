@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,17 @@ std::size_t to_multibyte(std::wstring_view text, std::uint32_t code_page, std::s
 // missing continuation bytes, overlong forms, surrogates, values past U+10FFFF) raises
 // kestrov_exception with 0x80070459; over-long input raises as to_multibyte does.
 void utf8_to_wide(std::string_view bytes, std::wstring& out);
+
+// Appends the UTF-8 bytes of one code point (at most U+10FFFF).
+void append_utf8(std::string& out, char32_t code_point);
+
+// The code point of the UTF-8 sequence that starts at `bytes[at]`, which must be inside `bytes`,
+// and moves `at` past it; nothing for an ill-formed sequence (stray or missing continuation bytes,
+// overlong forms, surrogates, values past U+10FFFF), and `at` stays.
+std::optional<char32_t> decode_utf8(std::string_view bytes, std::size_t& at);
+
+// Whether all of `bytes` is well-formed UTF-8; zero bytes count as characters.
+bool is_valid_utf8(std::string_view bytes);
 
 // The bytes of a code page other than UTF-8; false with the last error set when it cannot.
 // Windows asks the system; the portable build's ANSI code page is UTF-8 and it knows no other.

@@ -1,7 +1,9 @@
 #include "fuzz/png_crc_repair.h"
 
-#include "image/engine/byte_reader.h"
-#include "image/engine/formats/png_crc.h"
+#include "image/engine/format_facts.h"
+
+#include "image/engine/containers/png_crc.h"
+#include "image/engine/io/byte_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -11,19 +13,12 @@ extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, st
 
 namespace kestrov::fuzzing {
 
-namespace {
-
-constexpr std::array<std::uint8_t, 8> png_signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-} // namespace
-
 void repair_png_crcs(std::uint8_t* data, std::size_t size) {
-    if (size < png_signature.size() ||
-        !std::equal(png_signature.begin(), png_signature.end(), data)) {
+    std::byte* bytes = reinterpret_cast<std::byte*>(data);
+    if (!imaging::starts_with(std::span(bytes, size), imaging::png_signature)) {
         return;
     }
-    std::byte* bytes = reinterpret_cast<std::byte*>(data);
-    std::size_t at = png_signature.size();
+    std::size_t at = imaging::png_signature.size();
     // Each chunk: length, type, data, CRC over type and data.
     while (size - at >= 12) {
         const std::uint32_t length = imaging::load_u32(bytes + at, imaging::byte_order::big);

@@ -1,6 +1,7 @@
 // Loads arbitrary bytes, sets a text, removes another item, saves, loads the result again: a save
 // that reports success must give a file that loads with exactly the items it was saved with.
 #include "image/engine/codecs.h"
+#include "image/engine/format_facts.h"
 #include "image/engine/image.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
@@ -80,8 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     item_map expected = items_of(*image);
     // A PNG chunk of several items goes whole when one of them is removed.
-    constexpr std::uint32_t png_chunk_groups[][3] = {{0x013E, 0x013F, 0x013F},
-                                                     {0x5110, 0x5111, 0x5112}};
+    using namespace imaging;
+    constexpr std::uint32_t png_chunk_groups[][3] = {
+        {white_point_id, primary_chromaticities_id, primary_chromaticities_id},
+        {pixel_unit_id, pixels_per_unit_x_id, pixels_per_unit_y_id}};
     for (const auto& group : png_chunk_groups) {
         if (removed && image->format() == imaging::image_format::png &&
             std::find(std::begin(group), std::end(group), *removed) != std::end(group)) {

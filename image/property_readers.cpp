@@ -2,7 +2,7 @@
 
 #include "base/kestrov_exception.h"
 #include "base/text_conversion.h"
-#include "image/engine/byte_reader.h"
+#include "image/engine/io/byte_reader.h"
 #include "image/engine/property_item.h"
 
 #include <cstring>

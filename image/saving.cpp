@@ -3,7 +3,7 @@
 #include "base/ascii_case.h"
 #include "base/kestrov_exception.h"
 #include "base/last_error.h"
-#include "image/engine/file_system.h"
+#include "image/engine/io/file_system.h"
 #include "image/gdiplus_exception.h"
 #include "image/supported_extensions.h"
 
@@ -13,15 +13,6 @@
 namespace kestrov::gdi {
 
 namespace {
-
-wchar_t fold(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
-}
-
-bool contains_ignoring_case(std::wstring_view text, std::wstring_view part) {
-    return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                       [](wchar_t a, wchar_t b) { return fold(a) == fold(b); }) != text.end();
-}
 
 // Puts the items the image held before a failed replace back on the reloaded image, so the
 // user's edits are not lost with the save.
@@ -52,7 +43,7 @@ imaging::codec_info find_encoder(std::wstring_view extension) {
     // An empty extension is part of every list; it names no format.
     if (!extension.empty()) {
         for (const auto& encoder : encoders) {
-            if (contains_ignoring_case(encoder.filename_extension, extension)) {
+            if (contains_ignoring_case<wchar_t>(encoder.filename_extension, extension)) {
                 return encoder;
             }
         }

@@ -50,7 +50,7 @@ bool contains(const std::vector<std::wstring>& list, std::wstring_view extension
         return false;
     }
     return std::any_of(list.begin(), list.end(), [extension](const std::wstring& entry) {
-        return equal_ignoring_case(entry, extension);
+        return equal_ignoring_case<wchar_t>(entry, extension);
     });
 }
 

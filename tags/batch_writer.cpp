@@ -1,7 +1,7 @@
 #include "tags/batch_writer.h"
 
 #include "image/bitmap_plus.h"
-#include "image/engine/file_system.h"
+#include "image/engine/io/file_system.h"
 #include "image/property_writer.h"
 #include "image/saving.h"
 

@@ -1,8 +1,8 @@
 // What reading a container yields, and the reader every container format provides.
 #pragma once
 
-#include "image/engine/byte_source.h"
 #include "image/engine/image_format.h"
+#include "image/engine/io/byte_source.h"
 #include "image/engine/property.h"
 #include "image/engine/status.h"
 

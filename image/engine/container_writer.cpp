@@ -2,7 +2,7 @@
 
 #include "base/hresult.h"
 #include "base/last_error.h"
-#include "image/engine/byte_reader.h"
+#include "image/engine/io/byte_reader.h"
 
 #include <algorithm>
 #include <vector>

@@ -2,9 +2,9 @@
 // copied from the source unchanged.
 #pragma once
 
-#include "image/engine/byte_source.h"
 #include "image/engine/container.h"
-#include "image/engine/file_system.h"
+#include "image/engine/io/byte_source.h"
+#include "image/engine/io/file_system.h"
 
 namespace kestrov::imaging {
 

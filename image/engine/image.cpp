@@ -2,12 +2,12 @@
 
 #include "base/hresult.h"
 #include "base/last_error.h"
-#include "image/engine/cached_source.h"
 #include "image/engine/container_writer.h"
+#include "image/engine/containers/tiff_items.h"
+#include "image/engine/containers/tiff_reader.h"
 #include "image/engine/image_format.h"
-#include "image/engine/input_file.h"
-#include "image/engine/tiff_ids.h"
-#include "image/engine/tiff_reader.h"
+#include "image/engine/io/cached_source.h"
+#include "image/engine/io/input_file.h"
 
 #include <algorithm>
 #include <cstring>

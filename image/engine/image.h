@@ -3,10 +3,10 @@
 // image's last status, as the platform library's image class does.
 #pragma once
 
-#include "image/engine/byte_source.h"
 #include "image/engine/codecs.h"
 #include "image/engine/container.h"
-#include "image/engine/file_system.h"
+#include "image/engine/io/byte_source.h"
+#include "image/engine/io/file_system.h"
 #include "image/engine/property_item.h"
 #include "image/engine/status.h"
 

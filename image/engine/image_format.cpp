@@ -1,6 +1,8 @@
 #include "image/engine/image_format.h"
 
-#include "image/engine/byte_reader.h"
+#include "image/engine/format_facts.h"
+
+#include "image/engine/io/byte_reader.h"
 
 #include <array>
 #include <cstdint>
@@ -8,19 +10,6 @@
 namespace kestrov::imaging {
 
 namespace {
-
-bool starts_with(std::span<const std::byte> head, std::initializer_list<std::uint8_t> signature) {
-    if (head.size() < signature.size()) {
-        return false;
-    }
-    std::size_t i = 0;
-    for (const auto expected : signature) {
-        if (std::to_integer<std::uint8_t>(head[i++]) != expected) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // An enhanced metafile starts with its header record: type 1, then " EMF" at offset 40.
 bool is_emf(std::span<const std::byte> head) {
@@ -31,13 +20,13 @@ bool is_emf(std::span<const std::byte> head) {
         return false;
     }
     const auto signature = reader.u32_at(40, in_range);
-    return in_range && signature == 0x464D4520;
+    return in_range && signature == emf_signature;
 }
 
 // A Windows metafile: the placeable header's key, or a plain header (type 1 in memory or 2 on
 // disk, header size 9 words, version 0x0100 or 0x0300).
 bool is_wmf(std::span<const std::byte> head) {
-    if (starts_with(head, {0xD7, 0xCD, 0xC6, 0x9A})) {
+    if (starts_with(head, wmf_placeable_signature)) {
         return true;
     }
     byte_reader reader(head);
@@ -54,23 +43,22 @@ bool is_wmf(std::span<const std::byte> head) {
 } // namespace
 
 image_format detect_format(std::span<const std::byte> head) {
-    if (starts_with(head, {0xFF, 0xD8, 0xFF})) {
+    if (starts_with(head, jpeg_signature)) {
         return image_format::jpeg;
     }
-    if (starts_with(head, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})) {
+    if (starts_with(head, png_signature)) {
         return image_format::png;
     }
-    if (starts_with(head, {'G', 'I', 'F', '8', '7', 'a'}) ||
-        starts_with(head, {'G', 'I', 'F', '8', '9', 'a'})) {
+    if (starts_with(head, gif87a_signature) || starts_with(head, gif89a_signature)) {
         return image_format::gif;
     }
-    if (starts_with(head, {'I', 'I', 0x2A, 0x00}) || starts_with(head, {'M', 'M', 0x00, 0x2A})) {
+    if (starts_with(head, tiff_intel_signature) || starts_with(head, tiff_motorola_signature)) {
         return image_format::tiff;
     }
-    if (starts_with(head, {'B', 'M'}) && head.size() >= 14) {
+    if (starts_with(head, bmp_signature) && head.size() >= 14) {
         return image_format::bmp;
     }
-    if (starts_with(head, {0x00, 0x00, 0x01, 0x00}) && head.size() >= 6) {
+    if (starts_with(head, ico_signature) && head.size() >= 6) {
         return image_format::ico;
     }
     if (is_emf(head)) {

@@ -1,26 +1,14 @@
 // One metadata item as the engine hands it out: the record of the platform's imaging library.
 #pragma once
 
+#include "image/engine/format_facts.h"
+
 #include <cstdint>
 
 namespace kestrov::imaging {
 
-// Value types of an item (TIFF 6.0 §2, field types).
-namespace property_type {
-inline constexpr std::uint16_t byte = 1;
-inline constexpr std::uint16_t ascii = 2;
-inline constexpr std::uint16_t short_ = 3;
-inline constexpr std::uint16_t long_ = 4;
-inline constexpr std::uint16_t rational = 5;
-inline constexpr std::uint16_t signed_byte = 6;
-inline constexpr std::uint16_t undefined = 7;
-inline constexpr std::uint16_t signed_short = 8;
-inline constexpr std::uint16_t signed_long = 9;
-inline constexpr std::uint16_t signed_rational = 10;
-inline constexpr std::uint16_t float_ = 11;
-inline constexpr std::uint16_t double_ = 12;
-inline constexpr std::uint16_t ifd = 13;
-} // namespace property_type
+// Value types of an item: the TIFF field types.
+namespace property_type = tiff_type;
 
 // The record handed to callers: `value` points at `length` bytes, little-endian whatever the
 // file's byte order. When the engine copies an item out, record and value share one buffer, the

@@ -1,7 +1,7 @@
 #include "image/bitmap_plus.h"
 
 #include "base/system_message.h"
-#include "image/engine/tiff_builder.h"
+#include "image/engine/containers/tiff_builder.h"
 #include "image/gdiplus_exception.h"
 #include "support/temporary_folder.h"
 

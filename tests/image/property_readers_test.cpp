@@ -1,7 +1,7 @@
 #include "image/property_readers.h"
 
 #include "base/kestrov_exception.h"
-#include "image/engine/tiff_builder.h"
+#include "image/engine/containers/tiff_builder.h"
 
 #include <gtest/gtest.h>
 

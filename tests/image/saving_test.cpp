@@ -2,9 +2,9 @@
 
 #include "base/kestrov_exception.h"
 #include "base/system_message.h"
-#include "image/engine/file_system.h"
-#include "image/engine/jpeg_reader.h"
-#include "image/engine/tiff_builder.h"
+#include "image/engine/containers/jpeg_reader.h"
+#include "image/engine/containers/tiff_builder.h"
+#include "image/engine/io/file_system.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
 #include "image/property_writer.h"

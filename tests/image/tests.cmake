@@ -5,6 +5,5 @@ list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/supported_extensions_test.cpp
     image/unchangeable_formats_test.cpp)
 # Further lists, each kept by the code it tests.
-include(${CMAKE_CURRENT_LIST_DIR}/formats/tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/oracle/tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/engine/tests.cmake OPTIONAL)

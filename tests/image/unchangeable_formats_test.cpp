@@ -1,7 +1,7 @@
 // GIF and BMP files hold none of the program's tags: setting or removing one is refused, and
 // saving writes the file back byte for byte.
 #include "image/bitmap_plus.h"
-#include "image/engine/tiff_builder.h"
+#include "image/engine/containers/tiff_builder.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_writer.h"
 #include "support/temporary_folder.h"

@@ -1,7 +1,7 @@
 #include "tags/batch_writer.h"
 
 #include "image/bitmap_plus.h"
-#include "image/engine/tiff_builder.h"
+#include "image/engine/containers/tiff_builder.h"
 #include "image/property_readers.h"
 #include "support/temporary_folder.h"
 

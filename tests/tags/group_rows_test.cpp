@@ -1,6 +1,6 @@
 #include "tags/group_rows.h"
 
-#include "image/engine/tiff_builder.h"
+#include "image/engine/containers/tiff_builder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,1 @@
-list(APPEND MIRTEL_CORE_TEST_SOURCES
-    image/engine/tiff_builder.cpp
-    image/engine/tiff_reader_test.cpp)
-list(APPEND MIRTEL_CORE_TEST_SOURCES
-    image/engine/jpeg_reader_test.cpp)
-list(APPEND MIRTEL_CORE_TEST_SOURCES
-    image/engine/jpeg_writer_test.cpp
-    image/engine/tiff_writer_test.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/containers/tests.cmake)

@@ -1,8 +1,8 @@
 // Changes that add structure to a file, judged by the peer readers: an Exif block where there
 // was none (or only XMP beside it), and PNG text chunks.
 #include "image/bitmap_plus.h"
+#include "image/engine/containers/jpeg_reader.h"
 #include "image/engine/image.h"
-#include "image/engine/jpeg_reader.h"
 #include "image/gdiplus_exception.h"
 #include "image/oracle/exiftool_oracle.h"
 #include "image/oracle/image_data.h"

@@ -4,6 +4,7 @@
 // Where a tag number occurs twice (in IFD0 and the Exif IFD, or twice in one directory) only its
 // first occurrence in the engine's reading order (IFD0, Exif, GPS) is compared: the engine's flat
 // id space holds one item per id and keeps the first one it reads.
+#include "base/ascii_case.h"
 #include "base/text_conversion.h"
 #include "image/engine/image.h"
 #include "image/oracle/exiftool_oracle.h"
@@ -30,9 +31,7 @@ fs::path corpus_root() {
 }
 
 bool is_jpeg_or_tiff(const fs::path& file) {
-    std::string extension = file.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = lower_ascii<char>(file.extension().string());
     return extension == ".jpg" || extension == ".jpeg" || extension == ".tif" ||
            extension == ".tiff";
 }

@@ -2,6 +2,8 @@
 // unexpected becomes a problem for the test to report instead of a guess.
 #include "image/oracle/peer_output.h"
 
+#include "base/text_conversion.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <set>
@@ -18,25 +20,6 @@ std::string& add_tag(tag_values& tags, const std::string& key, std::string value
 }
 
 namespace {
-
-void append_utf8(std::string& text, std::uint32_t code_point) {
-    const auto unit = [](std::uint32_t bits) { return static_cast<char>(bits); };
-    if (code_point < 0x80) {
-        text += unit(code_point);
-    } else if (code_point < 0x800) {
-        text += unit(0xC0 | (code_point >> 6));
-        text += unit(0x80 | (code_point & 0x3F));
-    } else if (code_point < 0x10000) {
-        text += unit(0xE0 | (code_point >> 12));
-        text += unit(0x80 | ((code_point >> 6) & 0x3F));
-        text += unit(0x80 | (code_point & 0x3F));
-    } else {
-        text += unit(0xF0 | (code_point >> 18));
-        text += unit(0x80 | ((code_point >> 12) & 0x3F));
-        text += unit(0x80 | ((code_point >> 6) & 0x3F));
-        text += unit(0x80 | (code_point & 0x3F));
-    }
-}
 
 // A reader of the JSON exiftool prints. Values become text; a failure leaves `error` set and
 // everything after it unread.
@@ -215,7 +198,7 @@ private:
             }
             code_point = 0x10000 + ((code_point - 0xD800) << 10) + (low - 0xDC00);
         }
-        append_utf8(text, code_point);
+        append_utf8(text, static_cast<char32_t>(code_point));
     }
 
     std::uint32_t read_hex4() {

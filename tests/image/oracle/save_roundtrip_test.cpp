@@ -10,6 +10,7 @@
 #include "image/property_writer.h"
 
 #include "base/kestrov_exception.h"
+#include "base/text_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -39,28 +40,10 @@ std::string hex_id(std::uint32_t id) {
     return text;
 }
 
-// The UTF-8 a text must read back as (wide strings are UTF-32 on Linux).
+// The UTF-8 a text must read back as.
 std::string utf8_of(std::wstring_view text) {
     std::string bytes;
-    for (const wchar_t c : text) {
-        const auto code_point = static_cast<std::uint32_t>(c);
-        const auto unit = [](std::uint32_t bits) { return static_cast<char>(bits); };
-        if (code_point < 0x80) {
-            bytes += unit(code_point);
-        } else if (code_point < 0x800) {
-            bytes += unit(0xC0 | (code_point >> 6));
-            bytes += unit(0x80 | (code_point & 0x3F));
-        } else if (code_point < 0x10000) {
-            bytes += unit(0xE0 | (code_point >> 12));
-            bytes += unit(0x80 | ((code_point >> 6) & 0x3F));
-            bytes += unit(0x80 | (code_point & 0x3F));
-        } else {
-            bytes += unit(0xF0 | (code_point >> 18));
-            bytes += unit(0x80 | ((code_point >> 12) & 0x3F));
-            bytes += unit(0x80 | ((code_point >> 6) & 0x3F));
-            bytes += unit(0x80 | (code_point & 0x3F));
-        }
-    }
+    to_multibyte(text, code_page_utf8, bytes);
     return bytes;
 }
 

@@ -1,6 +1,8 @@
 // Judging a saved copy against its untouched twin through the peers' readings.
 #include "image/oracle/saved_copy_check.h"
 
+#include "base/ascii_case.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string_view>
@@ -13,10 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string lower_extension(const fs::path& file) {
-    std::string extension = file.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
+    return lower_ascii<char>(file.extension().string());
 }
 
 // The name's part of a key, after its groups ("EXIF:IFD1:ThumbnailOffset" -> "ThumbnailOffset").

@@ -1,0 +1,616 @@
+#include "image/engine/containers/tiff_directory_rewrite.h"
+
+#include "image/engine/containers/tiff_items.h"
+#include "image/engine/io/byte_reader.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <optional>
+#include <set>
+
+namespace kestrov::imaging {
+
+namespace {
+
+constexpr tiff_directory all_kinds[] = {tiff_directory::ifd0, tiff_directory::exif,
+                                        tiff_directory::gps, tiff_directory::interop,
+                                        tiff_directory::ifd1};
+
+struct out_entry {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;
+    std::uint32_t count = 0;
+    // Either the old four-byte field, kept verbatim (an inline value, or the offset of a value
+    // that must not move), or a value to write anew.
+    std::array<std::byte, 4> field{};
+    std::optional<std::vector<std::byte>> value;
+    // Pointer entries get the offset of their directory.
+    std::optional<tiff_directory> points_to;
+    // A pointer into nothing (past the end, into the header, to a directory read under another
+    // link): it goes when its directory is rewritten.
+    bool into_nothing = false;
+    // A pointer the reader did not follow: its field stays as it is, and so do the bytes it leads
+    // to, whose extent nobody knows.
+    bool unfollowed_link = false;
+    // An old entry of an item's id that did not stand for the item: a later duplicate, or one
+    // whose value could not be read.
+    std::optional<std::uint32_t> shadows;
+    // An old entry whose value lies past the end of the old data.
+    bool value_outside = false;
+    // An old entry whose value overlaps the header, which every save rewrites.
+    bool under_header = false;
+};
+
+struct out_directory {
+    std::vector<out_entry> entries;
+    std::uint32_t old_offset = 0;
+    std::uint32_t next = 0;
+    tiff_link next_link = tiff_link::none;
+    bool existed = false;
+    bool cut_short = false;
+    bool changed = false;
+    std::uint32_t offset = 0; // where it ends up
+};
+
+class planner {
+public:
+    planner(const tiff_structure& old, const property_list& items, bool with_thumbnail_ifd)
+        : old_(old), items_(items), with_thumbnail_ifd_(with_thumbnail_ifd) {}
+
+    status plan(std::uint64_t block_size, tiff_rewrite& out);
+
+private:
+    void take_old_directories();
+    out_entry kept(const tiff_entry& entry, tiff_directory kind) const;
+    out_entry replaced(const tiff_entry& old_entry, const property& item) const;
+    void take_thumbnail(out_directory& directory);
+    status add_new_items();
+    void drop_shadows_of_changed_items();
+    void write_anew_what_appending_would_disturb();
+    void settle_pointers();
+    void propagate_moves();
+    std::uint64_t reuse_start(std::uint64_t block_size,
+                              const std::set<tiff_directory>& also_moved = {}) const;
+    void move_what_blocks_the_dead_end(std::uint64_t block_size);
+    status lay_out(std::uint64_t base, tiff_rewrite& out);
+
+    const tiff_structure& old_;
+    const property_list& items_;
+    bool with_thumbnail_ifd_;
+    std::map<tiff_directory, out_directory> directories_;
+    std::set<std::uint32_t> matched_;
+    // The ids whose item is removed, replaced or added.
+    std::set<std::uint32_t> changed_ids_;
+};
+
+out_entry planner::kept(const tiff_entry& entry, tiff_directory kind) const {
+    out_entry out;
+    out.tag = entry.tag;
+    out.type = entry.type;
+    out.count = entry.count;
+    out.field = entry.field;
+    out.value_outside = entry.value_outside;
+    // A pointer's field is its directory's offset, whatever its count claims: it has no value.
+    switch (entry.link) {
+    case tiff_link::followed:
+        out.points_to = pointer_kind(kind, entry.tag);
+        return out;
+    case tiff_link::into_nothing:
+        out.into_nothing = true;
+        return out;
+    case tiff_link::not_followed:
+        out.unfollowed_link = true;
+        return out;
+    case tiff_link::none:
+        break;
+    }
+    const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
+    // A value outside the entry is written again with its directory, should the directory be
+    // rewritten, so the old bytes are free to reuse once nothing else refers to them. Not so a
+    // maker note, whose own offsets count from the TIFF header, nor a value that could not be
+    // read: for those the old offset is all there is.
+    if (size > 4 && entry.value_read && entry.tag != tag_maker_note) {
+        out.value = entry.value;
+    }
+    // A value in the header's eight bytes would change with the new IFD0 offset: it moves.
+    if (size > 4 && entry.value_read && load_u32(entry.field.data(), old_.order) < 8) {
+        out.value = entry.value;
+        out.under_header = true;
+    }
+    return out;
+}
+
+out_entry planner::replaced(const tiff_entry& old_entry, const property& item) const {
+    const std::uint32_t element = tiff_type_size(item.type);
+    out_entry out;
+    out.tag = old_entry.tag;
+    out.type = item.type;
+    out.count = static_cast<std::uint32_t>(item.value.size() / element);
+    out.value = swap_value_order(item.value, item.type, old_.order);
+    return out;
+}
+
+// The thumbnail's bytes stay where they are; removing the item drops the fields that point at
+// them. Its bytes are never replaced: nothing in the program edits a thumbnail.
+void planner::take_thumbnail(out_directory& directory) {
+    matched_.insert(id_thumbnail_data);
+    const bool had_thumbnail =
+        std::any_of(directory.entries.begin(), directory.entries.end(),
+                    [](const out_entry& e) { return e.tag == tag_jpeg_interchange_format; });
+    if (had_thumbnail && items_.find(id_thumbnail_data) == nullptr) {
+        // The thumbnail was removed: so are the fields that point at it.
+        std::erase_if(directory.entries, [](const out_entry& e) {
+            return e.tag == tag_jpeg_interchange_format ||
+                   e.tag == tag_jpeg_interchange_format_length;
+        });
+        directory.changed = true;
+    }
+}
+
+void planner::take_old_directories() {
+    std::set<std::uint32_t> exposed_before;
+    for (const auto kind : all_kinds) {
+        const tiff_ifd* ifd = old_.find(kind);
+        if (ifd == nullptr) {
+            continue;
+        }
+        out_directory directory;
+        directory.existed = true;
+        directory.old_offset = ifd->offset;
+        directory.next = ifd->next_offset;
+        directory.next_link = ifd->next_link;
+        directory.cut_short = ifd->cut_short;
+        for (const auto& entry : ifd->entries) {
+            const auto id = exposed_item_id(kind, entry.tag);
+            // Only the entry a reader exposed stands for the item: the first of its id.
+            const bool stands_for_item =
+                id && entry.value_read && exposed_before.insert(*id).second;
+            if (!stands_for_item) {
+                auto out = kept(entry, kind);
+                out.shadows = id;
+                directory.entries.push_back(std::move(out));
+                continue;
+            }
+            matched_.insert(*id);
+            const property* item = items_.find(*id);
+            if (item == nullptr) {
+                directory.changed = true; // removed
+                changed_ids_.insert(*id);
+            } else if (item->type == entry.type &&
+                       item->value == swap_value_order(entry.value, entry.type, old_.order)) {
+                directory.entries.push_back(kept(entry, kind));
+            } else {
+                directory.entries.push_back(replaced(entry, *item));
+                directory.changed = true;
+                changed_ids_.insert(*id);
+            }
+        }
+        if (kind == tiff_directory::ifd1) {
+            take_thumbnail(directory);
+        }
+        directories_[kind] = std::move(directory);
+    }
+}
+
+// A new item takes an entry of its own; an id no entry can stand for (wider than a tag, a
+// pointer, thumbnail bytes, a thumbnail field of a file without a thumbnail) is refused, never cut
+// to 16 bits or left out while the save reports success.
+status planner::add_new_items() {
+    for (const auto& item : items_.items()) {
+        if (matched_.count(item.id) != 0) {
+            continue;
+        }
+        if (!tiff_can_hold_item(item.id, with_thumbnail_ifd_)) {
+            return status::property_not_supported;
+        }
+        const tiff_directory kind = directory_for_new_item(item.id);
+        const std::uint16_t tag = kind == tiff_directory::ifd1
+                                      ? *thumbnail_tag_for_item(item.id)
+                                      : static_cast<std::uint16_t>(item.id);
+        out_directory& directory = directories_[kind];
+        const tiff_entry placeholder{tag, item.type, 0, {}, {}, false};
+        directory.entries.push_back(replaced(placeholder, item));
+        directory.changed = true;
+        changed_ids_.insert(item.id);
+    }
+    return status::ok;
+}
+
+// One entry per item. When an item is removed, replaced or added, the other entries of its id go
+// too, in whatever directory: otherwise a removed item would come back from a duplicate, and a new
+// item would hide behind an old entry that a reader finds first.
+void planner::drop_shadows_of_changed_items() {
+    for (auto& [kind, directory] : directories_) {
+        const auto before = directory.entries.size();
+        std::erase_if(directory.entries, [this](const out_entry& e) {
+            return e.shadows && changed_ids_.count(*e.shadows) != 0;
+        });
+        if (directory.entries.size() != before) {
+            directory.changed = true;
+        }
+    }
+}
+
+void planner::settle_pointers() {
+    // Empty sub-directories go, with the pointers to them.
+    for (const auto kind : {tiff_directory::interop, tiff_directory::gps, tiff_directory::exif,
+                            tiff_directory::ifd1}) {
+        auto found = directories_.find(kind);
+        if (found != directories_.end() && found->second.entries.empty()) {
+            directories_.erase(found);
+            for (auto& [parent_kind, parent] : directories_) {
+                const auto before = parent.entries.size();
+                std::erase_if(parent.entries,
+                              [kind](const out_entry& e) { return e.points_to == kind; });
+                parent.changed = parent.changed || parent.entries.size() != before;
+            }
+        }
+    }
+    // New sub-directories need a pointer in their parent.
+    for (const auto& [kind, parent_kind, tag] :
+         {std::tuple{tiff_directory::exif, tiff_directory::ifd0, tag_exif_ifd},
+          std::tuple{tiff_directory::gps, tiff_directory::ifd0, tag_gps_ifd}}) {
+        const auto found = directories_.find(kind);
+        if (found == directories_.end()) {
+            continue;
+        }
+        out_directory& parent = directories_[parent_kind];
+        const bool has_pointer =
+            std::any_of(parent.entries.begin(), parent.entries.end(),
+                        [k = kind](const out_entry& e) { return e.points_to == k; });
+        if (!has_pointer) {
+            out_entry pointer;
+            pointer.tag = tag;
+            pointer.type = 4;
+            pointer.count = 1;
+            pointer.points_to = kind;
+            parent.entries.push_back(pointer);
+            parent.changed = true;
+        }
+    }
+    directories_[tiff_directory::ifd0]; // IFD0 always exists
+}
+
+// A save appends its bytes after the old data, which gives meaning to links into nothing: an entry
+// whose value lay past the end would read them as its value, a directory cut short by the end as
+// further entries, a pointer to a directory that could not be read (past the end, looping,
+// impossible) as a directory. A rewrite drops such entries and pointers (they held nothing), and
+// writes their directories anew, with what was read; a thumbnail link into nothing is cut. A link
+// to bytes the reader did not take in as a directory is kept as it is. A pointer is never taken for
+// a value, whatever its count claims: readers follow it by its field alone. A directory with a
+// value in the header's bytes, which the save rewrites, is written anew too, so the value moves out
+// of them.
+void planner::write_anew_what_appending_would_disturb() {
+    for (auto& [kind, directory] : directories_) {
+        const auto before = directory.entries.size();
+        std::erase_if(directory.entries, [this](const out_entry& e) {
+            return e.points_to ? directories_.count(*e.points_to) == 0
+                               : e.into_nothing || e.value_outside;
+        });
+        const bool unread_next = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
+                                 directory.next_link == tiff_link::into_nothing;
+        const bool under_header = std::any_of(directory.entries.begin(), directory.entries.end(),
+                                              [](const out_entry& e) { return e.under_header; });
+        if (directory.cut_short || unread_next || under_header ||
+            directory.entries.size() != before) {
+            directory.changed = true;
+        }
+    }
+}
+
+// A directory that moves changes whatever points at it.
+void planner::propagate_moves() {
+    bool again = true;
+    while (again) {
+        again = false;
+        for (auto& [kind, directory] : directories_) {
+            const bool links_moved = std::any_of(
+                directory.entries.begin(), directory.entries.end(), [this](const out_entry& e) {
+                    if (!e.points_to) {
+                        return false;
+                    }
+                    const auto target = directories_.find(*e.points_to);
+                    return target != directories_.end() && target->second.changed;
+                });
+            const auto ifd1 = directories_.find(tiff_directory::ifd1);
+            const bool next_moved =
+                kind == tiff_directory::ifd0 && ifd1 != directories_.end() && ifd1->second.changed;
+            const bool ifd1_gone = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
+                                   ifd1 == directories_.end() && directory.next != 0 &&
+                                   old_.find(tiff_directory::ifd1) != nullptr;
+            if ((links_moved || next_moved || ifd1_gone) && !directory.changed) {
+                directory.changed = true;
+                again = true;
+            }
+        }
+    }
+}
+
+void append_u16(std::vector<std::byte>& out, std::uint16_t value, byte_order order) {
+    std::byte bytes[2];
+    store_u16(bytes, value, order);
+    out.insert(out.end(), bytes, bytes + 2);
+}
+
+void append_u32(std::vector<std::byte>& out, std::uint32_t value, byte_order order) {
+    std::byte bytes[4];
+    store_u32(bytes, value, order);
+    out.insert(out.end(), bytes, bytes + 4);
+}
+
+status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
+    const byte_order order = old_.order;
+    // TIFF 6.0 §2: directories and values begin on a word boundary.
+    out.kept_size = base;
+    out.appendix_offset = base + (base % 2);
+    std::uint64_t cursor = out.appendix_offset;
+    std::map<tiff_directory, std::uint64_t> value_start;
+    for (auto& [kind, directory] : directories_) {
+        if (!directory.changed) {
+            directory.offset = directory.old_offset;
+            continue;
+        }
+        std::stable_sort(directory.entries.begin(), directory.entries.end(),
+                         [](const out_entry& a, const out_entry& b) { return a.tag < b.tag; });
+        directory.offset = static_cast<std::uint32_t>(cursor);
+        cursor += 2 + 12 * std::uint64_t{directory.entries.size()} + 4;
+        value_start[kind] = cursor;
+        for (const auto& entry : directory.entries) {
+            if (entry.value && entry.value->size() > 4) {
+                cursor += entry.value->size() + entry.value->size() % 2;
+            }
+        }
+    }
+    if (cursor > std::numeric_limits<std::uint32_t>::max()) {
+        return status::value_overflow; // past what 32-bit TIFF offsets reach
+    }
+    for (auto& [kind, directory] : directories_) {
+        if (!directory.changed) {
+            continue;
+        }
+        std::vector<std::byte> values;
+        std::uint64_t value_offset = value_start[kind];
+        append_u16(out.appendix, static_cast<std::uint16_t>(directory.entries.size()), order);
+        for (const auto& entry : directory.entries) {
+            append_u16(out.appendix, entry.tag, order);
+            append_u16(out.appendix, entry.type, order);
+            append_u32(out.appendix, entry.count, order);
+            const auto target =
+                entry.points_to ? directories_.find(*entry.points_to) : directories_.end();
+            if (target != directories_.end()) {
+                append_u32(out.appendix, target->second.offset, order);
+            } else if (entry.value && entry.value->size() > 4) {
+                append_u32(out.appendix, static_cast<std::uint32_t>(value_offset), order);
+                values.insert(values.end(), entry.value->begin(), entry.value->end());
+                if (entry.value->size() % 2 != 0) {
+                    values.push_back(std::byte{0});
+                }
+                value_offset += entry.value->size() + entry.value->size() % 2;
+            } else if (entry.value) {
+                std::array<std::byte, 4> field{};
+                std::copy(entry.value->begin(), entry.value->end(), field.begin());
+                out.appendix.insert(out.appendix.end(), field.begin(), field.end());
+            } else {
+                out.appendix.insert(out.appendix.end(), entry.field.begin(), entry.field.end());
+            }
+        }
+        std::uint32_t next = directory.next;
+        if (kind == tiff_directory::ifd0 && with_thumbnail_ifd_) {
+            // IFD0 links to the thumbnail's directory, if there still is one, or keeps a link it
+            // could not follow.
+            const auto ifd1 = directories_.find(tiff_directory::ifd1);
+            next = ifd1 != directories_.end()                       ? ifd1->second.offset
+                   : directory.next_link == tiff_link::not_followed ? directory.next
+                                                                    : 0;
+        }
+        append_u32(out.appendix, next, order);
+        out.appendix.insert(out.appendix.end(), values.begin(), values.end());
+    }
+    out.header[0] = out.header[1] = static_cast<std::byte>(order == byte_order::little ? 'I' : 'M');
+    store_u16(out.header.data() + 2, 42, order);
+    store_u32(out.header.data() + 4, directories_[tiff_directory::ifd0].offset, order);
+    return status::ok;
+}
+
+// Where the new directories may start. Only bytes that provably nobody refers to any more are
+// reused: those of the old directories and values this save writes anew, where they run to the
+// end of the block and nothing kept (a directory, a value left at its offset, thumbnail or strip
+// data) overlaps them. Bytes no parsed structure covers, such as a maker note's data after the
+// directories, are never among them, so repeated saves reuse their own directories and nothing
+// else. Where the block holds links this writer cannot size (sub-IFD arrays, values of an unknown
+// type, links it did not follow) into that end, it reuses nothing.
+// With `also_moved`, as if those directories were written anew too.
+std::uint64_t planner::reuse_start(std::uint64_t block_size,
+                                   const std::set<tiff_directory>& also_moved) const {
+    const auto moves = [&](tiff_directory kind, const out_directory& directory) {
+        return directory.changed || also_moved.count(kind) != 0;
+    };
+    using range = std::pair<std::uint64_t, std::uint64_t>;
+    const auto table_end = [block_size](const tiff_ifd& ifd) {
+        return ifd.cut_short ? block_size
+                             : ifd.offset + 2 + 12 * std::uint64_t{ifd.entries.size()} + 4;
+    };
+    const auto value_size = [](std::uint16_t type, std::uint32_t count) {
+        return std::uint64_t{tiff_type_size(type)} * count;
+    };
+    std::vector<range> dead;
+    for (const tiff_ifd& ifd : old_.ifds) {
+        const auto found = directories_.find(ifd.kind);
+        if (found != directories_.end() && !moves(ifd.kind, found->second)) {
+            continue;
+        }
+        dead.emplace_back(ifd.offset, table_end(ifd));
+        for (const tiff_entry& entry : ifd.entries) {
+            const std::uint64_t size = value_size(entry.type, entry.count);
+            if (size > 4 && entry.value_read && entry.link == tiff_link::none) {
+                const std::uint64_t at = load_u32(entry.field.data(), old_.order);
+                dead.emplace_back(at, at + size + (at + size) % 2); // with its word padding
+            }
+        }
+    }
+    std::sort(dead.begin(), dead.end());
+    std::uint64_t start = block_size;
+    std::uint64_t covered_from = 0;
+    std::uint64_t covered_to = 0;
+    for (const auto& [from, to] : dead) {
+        if (from > covered_to) {
+            covered_from = from;
+        }
+        covered_to = std::max(covered_to, to);
+        if (covered_to >= block_size) {
+            start = std::min(start, covered_from);
+        }
+    }
+
+    std::uint64_t live_end = 8; // the header
+    std::vector<std::uint64_t> unsized_links;
+    const auto keep_live = [&live_end](std::uint64_t offset, std::uint64_t size) {
+        live_end = std::max(live_end, offset + size);
+    };
+    for (const auto& [kind, directory] : directories_) {
+        const bool moved = moves(kind, directory);
+        if (const tiff_ifd* ifd = old_.find(kind); ifd != nullptr && !moved) {
+            keep_live(ifd->offset, table_end(*ifd) - ifd->offset);
+        }
+        for (const out_entry& entry : directory.entries) {
+            const std::uint64_t size = value_size(entry.type, entry.count);
+            if (entry.tag == tag_sub_ifds || tiff_type_size(entry.type) == 0 ||
+                (entry.type == 13 && !entry.points_to)) {
+                return block_size;
+            }
+            if (entry.unfollowed_link) {
+                unsized_links.push_back(load_u32(entry.field.data(), old_.order));
+            } else if (!entry.points_to && (!moved || !entry.value) && size > 4) {
+                keep_live(load_u32(entry.field.data(), old_.order), size);
+            }
+        }
+        const bool next_rewritten = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
+                                    directory.next_link != tiff_link::not_followed;
+        if (directory.next != 0 && !next_rewritten) {
+            unsized_links.push_back(directory.next);
+        }
+    }
+    // Data that fields point at: the thumbnail, and strips or tiles.
+    constexpr std::pair<std::uint16_t, std::uint16_t> data_fields[] = {
+        {tag_jpeg_interchange_format, tag_jpeg_interchange_format_length},
+        {tag_strip_offsets, tag_strip_byte_counts},
+        {tag_tile_offsets, tag_tile_byte_counts}};
+    for (const tiff_ifd& ifd : old_.ifds) {
+        for (const auto& [offsets_tag, lengths_tag] : data_fields) {
+            const auto numbers = [&](std::uint16_t tag) {
+                std::vector<std::uint64_t> values;
+                for (const auto& entry : ifd.entries) {
+                    if (entry.tag != tag || !entry.value_read) {
+                        continue;
+                    }
+                    const std::size_t step = entry.type == 3 ? 2 : 4;
+                    for (std::size_t i = 0; i + step <= entry.value.size(); i += step) {
+                        values.push_back(step == 2 ? load_u16(entry.value.data() + i, old_.order)
+                                                   : load_u32(entry.value.data() + i, old_.order));
+                    }
+                }
+                return values;
+            };
+            const auto offsets = numbers(offsets_tag);
+            const auto lengths = numbers(lengths_tag);
+            for (std::size_t i = 0; i < std::min(offsets.size(), lengths.size()); ++i) {
+                keep_live(offsets[i], lengths[i]);
+            }
+        }
+    }
+    start = std::max(start, live_end);
+    if (std::any_of(unsized_links.begin(), unsized_links.end(),
+                    [start](std::uint64_t link) { return link >= start; })) {
+        return block_size;
+    }
+    return std::min(start, block_size);
+}
+
+// A directory that stays may stand between the dead bytes and the block's end: an earlier save
+// appended it after a directory this save replaces. Written anew as well, it frees its old bytes,
+// and the dead end reaches back over both; otherwise every such save would leave a hole behind.
+void planner::move_what_blocks_the_dead_end(std::uint64_t block_size) {
+    std::set<tiff_directory> staying;
+    for (const auto& [kind, directory] : directories_) {
+        if (directory.existed && !directory.changed) {
+            staying.insert(kind);
+        }
+    }
+    const std::uint64_t start = reuse_start(block_size, staying);
+    if (staying.empty() || start >= reuse_start(block_size)) {
+        return;
+    }
+    for (const auto kind : staying) {
+        if (directories_[kind].old_offset >= start) {
+            directories_[kind].changed = true;
+        }
+    }
+    propagate_moves();
+}
+
+status planner::plan(std::uint64_t block_size, tiff_rewrite& out) {
+    out = {};
+    take_old_directories();
+    if (const status result = add_new_items(); result != status::ok) {
+        return result;
+    }
+    drop_shadows_of_changed_items();
+    settle_pointers();
+    propagate_moves();
+    const bool any_change = std::any_of(directories_.begin(), directories_.end(),
+                                        [](const auto& pair) { return pair.second.changed; });
+    if (!any_change) {
+        return status::ok;
+    }
+    out.changed = true;
+    write_anew_what_appending_would_disturb();
+    propagate_moves();
+    move_what_blocks_the_dead_end(block_size);
+    return lay_out(reuse_start(block_size), out);
+}
+
+} // namespace
+
+status plan_tiff_rewrite(const tiff_structure& old, std::uint64_t block_size,
+                         const property_list& items, bool with_thumbnail_ifd, tiff_rewrite& out) {
+    for (const auto& item : items.items()) {
+        const std::uint32_t element = tiff_type_size(item.type);
+        if (element == 0 || item.value.size() % element != 0 ||
+            item.value.size() / element > std::numeric_limits<std::uint32_t>::max()) {
+            return status::invalid_parameter;
+        }
+    }
+    return planner(old, items, with_thumbnail_ifd).plan(block_size, out);
+}
+
+status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_structure& old,
+                          const property_list& items, std::vector<std::byte>& out) {
+    tiff_structure base = old;
+    std::span<const std::byte> bytes = old_block;
+    // Without an Exif block there is only a header: little-endian, IFD0 still to come.
+    static constexpr std::byte empty_header[8] = {std::byte{'I'}, std::byte{'I'}, std::byte{42},
+                                                  std::byte{0},   std::byte{8},   std::byte{0},
+                                                  std::byte{0},   std::byte{0}};
+    if (old.find(tiff_directory::ifd0) == nullptr) {
+        base = {};
+        base.order = byte_order::little;
+        bytes = empty_header;
+    }
+    tiff_rewrite rewrite;
+    if (const status result = plan_tiff_rewrite(base, bytes.size(), items, true, rewrite);
+        result != status::ok) {
+        return result;
+    }
+    if (!rewrite.changed) {
+        out.assign(old_block.begin(), old_block.end());
+        return status::ok;
+    }
+    out.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(rewrite.kept_size));
+    std::copy(rewrite.header.begin(), rewrite.header.end(), out.begin());
+    out.resize(static_cast<std::size_t>(rewrite.appendix_offset), std::byte{0});
+    out.insert(out.end(), rewrite.appendix.begin(), rewrite.appendix.end());
+    return status::ok;
+}
+
+} // namespace kestrov::imaging

@@ -1,0 +1,142 @@
+// Which TIFF entries become items, under which ids, and how their values turn little-endian.
+#include "image/engine/containers/tiff_items.h"
+#include "image/engine/containers/tiff_reader.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kestrov::imaging {
+
+std::optional<std::uint16_t> thumbnail_tag_for_item(std::uint32_t id) {
+    const auto* found = std::find_if(std::begin(thumbnail_field_ids), std::end(thumbnail_field_ids),
+                                     [id](const auto& pair) { return pair.second == id; });
+    if (found == std::end(thumbnail_field_ids)) {
+        return std::nullopt;
+    }
+    return found->first;
+}
+
+tiff_directory directory_for_new_item(std::uint32_t id) {
+    if (id <= last_gps_item_id) {
+        return tiff_directory::gps;
+    }
+    if (thumbnail_tag_for_item(id) || id == id_thumbnail_data) {
+        return tiff_directory::ifd1;
+    }
+    // The Exif IFD's tag ranges (Exif 2.3 §4.6.5): exposure and camera settings, dates, the
+    // maker note and user comment, and the Exif 2.x additions from 0xA000 on.
+    const bool exif = id == 0x829A || id == 0x829D || (id >= 0x8822 && id <= 0x8835) ||
+                      (id >= 0x9000 && id <= 0x92FF) || (id >= 0x9400 && id <= 0x94FF) ||
+                      (id >= 0xA000 && id <= 0xA5FF);
+    return exif ? tiff_directory::exif : tiff_directory::ifd0;
+}
+
+bool tiff_can_hold_item(std::uint32_t id, bool with_thumbnail_ifd) {
+    if (id == tag_exif_ifd || id == tag_gps_ifd || id == tag_interop_ifd ||
+        id == id_thumbnail_data) {
+        return false;
+    }
+    if (thumbnail_tag_for_item(id)) {
+        return with_thumbnail_ifd;
+    }
+    return id <= 0xFFFF;
+}
+
+std::optional<std::uint32_t> exposed_item_id(tiff_directory kind, std::uint16_t tag) {
+    switch (kind) {
+    case tiff_directory::ifd0:
+        if (tag == tag_exif_ifd || tag == tag_gps_ifd) {
+            return std::nullopt;
+        }
+        return tag;
+    case tiff_directory::exif:
+        if (tag == tag_interop_ifd) {
+            return std::nullopt;
+        }
+        return tag;
+    case tiff_directory::gps:
+        // Only these ids are free for GPS tags in the flat id space.
+        if (tag > last_gps_item_id) {
+            return std::nullopt;
+        }
+        return tag;
+    case tiff_directory::ifd1: {
+        const auto* found =
+            std::find_if(std::begin(thumbnail_field_ids), std::end(thumbnail_field_ids),
+                         [tag](const auto& pair) { return pair.first == tag; });
+        if (found == std::end(thumbnail_field_ids)) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+    case tiff_directory::interop:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+std::optional<std::uint32_t> first_long(const tiff_ifd& ifd, std::uint16_t tag, byte_order order) {
+    for (const auto& entry : ifd.entries) {
+        if (entry.tag != tag || !entry.value_read || entry.count < 1) {
+            continue;
+        }
+        if (entry.type == 4 || entry.type == 13) {
+            return load_u32(entry.value.data(), order);
+        }
+        if (entry.type == 3) {
+            return load_u16(entry.value.data(), order);
+        }
+    }
+    return std::nullopt;
+}
+
+// The thumbnail's JPEG bytes, which JPEGInterchangeFormat points at (Exif 2.3 §4.6.6).
+void expose_thumbnail(const tiff_ifd& ifd1, byte_order order, byte_source& block,
+                      property_list& out, std::vector<std::string>& warnings) {
+    const auto offset = first_long(ifd1, tag_jpeg_interchange_format, order);
+    const auto length = first_long(ifd1, tag_jpeg_interchange_format_length, order);
+    if (!offset || !length) {
+        return;
+    }
+    // Data that begins in the TIFF header is not a thumbnail (and a save rewrites those bytes).
+    if (*offset < 8) {
+        warnings.emplace_back("Náhled v IFD1 zasahuje do hlavičky TIFF");
+        return;
+    }
+    auto bytes = block.read_bytes(*offset, *length);
+    if (!bytes) {
+        warnings.emplace_back("Náhled v IFD1 leží mimo data TIFF");
+        return;
+    }
+    out.add_if_new(property{id_thumbnail_data, 1, std::move(*bytes)});
+}
+
+} // namespace
+
+void expose_tiff_items(const tiff_structure& structure, byte_source& block, property_list& out,
+                       std::vector<std::string>& warnings) {
+    for (const auto kind :
+         {tiff_directory::ifd0, tiff_directory::exif, tiff_directory::gps, tiff_directory::ifd1}) {
+        const tiff_ifd* ifd = structure.find(kind);
+        if (ifd == nullptr) {
+            continue;
+        }
+        for (const auto& entry : ifd->entries) {
+            const auto id = exposed_item_id(kind, entry.tag);
+            if (!id || !entry.value_read) {
+                continue;
+            }
+            // A tag number that occurs again (in the same or another directory) keeps its first
+            // value; the later one stays in the file untouched.
+            out.add_if_new(property{*id, entry.type,
+                                    swap_value_order(entry.value, entry.type, structure.order)});
+        }
+        if (kind == tiff_directory::ifd1) {
+            expose_thumbnail(*ifd, structure.order, block, out, warnings);
+        }
+    }
+}
+
+} // namespace kestrov::imaging

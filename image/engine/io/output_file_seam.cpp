@@ -1,0 +1,46 @@
+// The test seams of output_file, shared by both platforms' implementations.
+#include "image/engine/io/file_system.h"
+
+#include "base/hresult.h"
+#include "base/last_error.h"
+
+#include <utility>
+
+namespace kestrov::imaging {
+
+namespace {
+thread_local std::optional<std::uint64_t> bytes_until_failure;
+thread_local std::uint64_t bytes_until_throw = 0;
+thread_local std::exception_ptr error_to_throw;
+} // namespace
+
+void output_file::fail_writes_after_for_testing(std::optional<std::uint64_t> bytes) {
+    bytes_until_failure = bytes;
+}
+
+void output_file::throw_from_writes_after_for_testing(std::uint64_t bytes,
+                                                      std::exception_ptr error) {
+    bytes_until_throw = bytes;
+    error_to_throw = std::move(error);
+}
+
+bool output_file::test_seam_allows(std::size_t count) {
+    if (error_to_throw) {
+        if (bytes_until_throw < count) {
+            std::rethrow_exception(std::exchange(error_to_throw, nullptr));
+        }
+        bytes_until_throw -= count;
+    }
+    if (!bytes_until_failure) {
+        return true;
+    }
+    if (*bytes_until_failure < count) {
+        bytes_until_failure = 0;
+        set_last_error(win32::error_disk_full);
+        return false;
+    }
+    *bytes_until_failure -= count;
+    return true;
+}
+
+} // namespace kestrov::imaging

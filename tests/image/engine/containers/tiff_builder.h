@@ -1,0 +1,46 @@
+// Builds small TIFF blocks for tests: IFD0 with optional Exif, GPS and IFD1 directories, values
+// laid out after each directory, in either byte order.
+#pragma once
+
+#include "image/engine/format_facts.h"
+#include "image/engine/io/byte_reader.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kestrov::imaging::testing {
+
+struct field {
+    std::uint16_t tag;
+    std::uint16_t type;
+    std::uint32_t count;
+    std::vector<std::byte> value; // little-endian, as the engine exposes it
+};
+
+field ascii(std::uint16_t tag, const std::string& text);
+field undefined(std::uint16_t tag, std::initializer_list<std::uint8_t> bytes);
+field shorts(std::uint16_t tag, std::initializer_list<std::uint16_t> values);
+field longs(std::uint16_t tag, std::initializer_list<std::uint32_t> values);
+field rationals(std::uint16_t tag,
+                std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> values);
+
+struct tiff_contents {
+    std::vector<field> ifd0;
+    std::vector<field> exif;
+    std::vector<field> gps;
+    std::vector<field> ifd1;
+    std::vector<std::byte> thumbnail; // pointed at from IFD1 when not empty
+};
+
+// The block; pointer tags (Exif, GPS, thumbnail) are added where their directories are given.
+std::vector<std::byte> build_tiff(const tiff_contents& contents, byte_order order);
+
+std::vector<std::byte> bytes_of(std::initializer_list<std::uint8_t> values);
+std::vector<std::byte> bytes_of(const std::string& text);
+std::vector<std::byte> bytes_of(std::span<const std::uint8_t> values); // a signature
+
+} // namespace kestrov::imaging::testing
