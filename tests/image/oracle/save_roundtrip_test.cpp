@@ -5,6 +5,7 @@
 // per test over all the files, so the whole suite takes seconds, not minutes.
 #include "image/bitmap_plus.h"
 #include "image/engine/image.h"
+#include "image/oracle/exiftool_oracle.h"
 #include "image/oracle/peer_tools.h"
 #include "image/oracle/saved_copy_check.h"
 #include "image/property_writer.h"
@@ -263,6 +264,28 @@ TEST_F(SaveRoundtrip, SettingEachDescriptiveTagToCzechTextChangesOnlyThatTag) {
 
 TEST_F(SaveRoundtrip, SettingEachDescriptiveTagToAnEmptyTextChangesOnlyThatTag) {
     set_each_descriptive_tag("empty", L"");
+}
+
+// The console tool as a user runs it, one file at a time: `mirtel-cli set --author` changes the
+// author and nothing else, maker-note tags and embedded images included.
+TEST_F(SaveRoundtrip, TheConsoleToolSettingTheAuthorChangesOnlyThatTag) {
+    const std::string author = "Eva Nováková";
+    const auto edit = [&author](gdi::bitmap_plus& bitmap, saved_copy& copy) {
+        std::string path;
+        to_multibyte(bitmap.file_name(), code_page_utf8, path);
+        bitmap.release(); // the tool replaces the file
+        const auto result = run_command(shell_quote(MIRTEL_CLI_PATH) + " set --author " +
+                                        shell_quote(author) + " " + shell_quote(path) + " 2>&1");
+        if (result.exit_code != 0) {
+            throw kestrov_exception("mirtel-cli set answered " + std::to_string(result.exit_code) +
+                                    ": " + result.standard_output);
+        }
+        copy.exiftool.set["EXIF:IFD0:Artist"] = author;
+        copy.exiv2.set["Exif.Image.Artist"] =
+            "Ascii " + std::to_string(author.size() + 1) + " " + author;
+        copy.exiftool.may_appear.insert("File:ExifByteOrder");
+    };
+    check(save_copies("cli-author", "mirtel-cli set --author", edit));
 }
 
 // Two saves in a row on one loaded image: the first removes XResolution, the second (on the
