@@ -1,5 +1,7 @@
 #include "image/engine/containers/tiff_directory_rewrite.h"
 
+#include "base/hresult.h"
+#include "base/last_error.h"
 #include "image/engine/containers/tiff_items.h"
 #include "image/engine/io/byte_reader.h"
 
@@ -135,9 +137,11 @@ out_entry planner::replaced(const tiff_entry& old_entry, const property& item) c
 // them. Its bytes are never replaced: nothing in the program edits a thumbnail.
 void planner::take_thumbnail(out_directory& directory) {
     matched_.insert(id_thumbnail_data);
+    // Only a thumbnail the reader showed can have been removed; a link it could not show (no
+    // length, data outside the block) stays as it is.
+    const tiff_ifd* ifd1 = old_.find(tiff_directory::ifd1);
     const bool had_thumbnail =
-        std::any_of(directory.entries.begin(), directory.entries.end(),
-                    [](const out_entry& e) { return e.tag == tag_jpeg_interchange_format; });
+        ifd1 != nullptr && thumbnail_location(*ifd1, old_.order, old_.block_size).has_value();
     if (had_thumbnail && items_.find(id_thumbnail_data) == nullptr) {
         // The thumbnail was removed: so are the fields that point at it.
         std::erase_if(directory.entries, [](const out_entry& e) {
@@ -288,8 +292,7 @@ void planner::write_anew_what_appending_would_disturb() {
             return e.points_to ? directories_.count(*e.points_to) == 0
                                : e.into_nothing || e.value_outside;
         });
-        const bool unread_next = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
-                                 directory.next_link == tiff_link::into_nothing;
+        const bool unread_next = directory.next_link == tiff_link::into_nothing;
         const bool under_header = std::any_of(directory.entries.begin(), directory.entries.end(),
                                               [](const out_entry& e) { return e.under_header; });
         if (directory.cut_short || unread_next || under_header ||
@@ -340,6 +343,12 @@ void append_u32(std::vector<std::byte>& out, std::uint32_t value, byte_order ord
 }
 
 status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
+    // A directory the reader would refuse is never written: a save must read back.
+    for (const auto& [kind, directory] : directories_) {
+        if (directory.entries.size() > max_entries_per_ifd) {
+            return status::value_overflow;
+        }
+    }
     const byte_order order = old_.order;
     // TIFF 6.0 §2: directories and values begin on a word boundary.
     out.kept_size = base;
@@ -395,7 +404,8 @@ status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
                 out.appendix.insert(out.appendix.end(), entry.field.begin(), entry.field.end());
             }
         }
-        std::uint32_t next = directory.next;
+        // A next link into nothing goes; one that leads to bytes the reader did not take in stays.
+        std::uint32_t next = directory.next_link == tiff_link::into_nothing ? 0 : directory.next;
         if (kind == tiff_directory::ifd0 && with_thumbnail_ifd_) {
             // IFD0 links to the thumbnail's directory, if there still is one, or keeps a link it
             // could not follow.
@@ -413,13 +423,21 @@ status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
     return status::ok;
 }
 
+// Tags whose values hold offsets of data whose extent this writer does not know: sub-IFD arrays,
+// free space, the JPEG tables of old-style JPEG TIFFs, makers' private directories.
+bool holds_unsized_offsets(std::uint16_t tag) {
+    return tag == tag_sub_ifds || tag == 0x0120 || (tag >= 0x0207 && tag <= 0x0209) ||
+           tag == 0x8290 || tag == 0x7200;
+}
+
 // Where the new directories may start. Only bytes that provably nobody refers to any more are
 // reused: those of the old directories and values this save writes anew, where they run to the
-// end of the block and nothing kept (a directory, a value left at its offset, thumbnail or strip
-// data) overlaps them. Bytes no parsed structure covers, such as a maker note's data after the
-// directories, are never among them, so repeated saves reuse their own directories and nothing
-// else. Where the block holds links this writer cannot size (sub-IFD arrays, values of an unknown
-// type, links it did not follow) into that end, it reuses nothing.
+// end of the block, overlap no other structure the reader found (a directory, a value, thumbnail
+// or strip data) and nothing kept lies after them. Bytes no parsed structure covers, such as a
+// maker note's data after the directories, are never among them, so repeated saves reuse their
+// own directories and nothing else. Where the block holds links of unknown reach (sub-IFD arrays,
+// values of an unknown type, links the reader did not follow, a next page), it reuses nothing:
+// what they lead to may reach anywhere.
 // With `also_moved`, as if those directories were written anew too.
 std::uint64_t planner::reuse_start(std::uint64_t block_size,
                                    const std::set<tiff_directory>& also_moved) const {
@@ -434,18 +452,97 @@ std::uint64_t planner::reuse_start(std::uint64_t block_size,
     const auto value_size = [](std::uint16_t type, std::uint32_t count) {
         return std::uint64_t{tiff_type_size(type)} * count;
     };
+    const auto value_range = [&](const tiff_entry& entry) -> std::optional<range> {
+        const std::uint64_t size = value_size(entry.type, entry.count);
+        if (size <= 4 || !entry.value_read || entry.link != tiff_link::none) {
+            return std::nullopt;
+        }
+        const std::uint64_t at = load_u32(entry.field.data(), old_.order);
+        return range{at, at + size + (at + size) % 2}; // with its word padding
+    };
+
+    // Links of unknown reach, kept as they are: nothing is reused.
+    for (const auto& [kind, directory] : directories_) {
+        for (const out_entry& entry : directory.entries) {
+            if (holds_unsized_offsets(entry.tag) || tiff_type_size(entry.type) == 0 ||
+                (entry.type == tiff_type::ifd && !entry.points_to) || entry.unfollowed_link) {
+                return block_size;
+            }
+        }
+        const bool next_rewritten = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
+                                    directory.next_link != tiff_link::not_followed;
+        if (directory.next_link == tiff_link::not_followed && !next_rewritten) {
+            return block_size;
+        }
+    }
+
+    // Everything the reader found in the block: directories, values, thumbnail and strip data.
+    std::vector<range> found;
+    std::uint64_t live_end = 8; // the header
+    const auto keep_live = [&live_end](std::uint64_t offset, std::uint64_t size) {
+        live_end = std::max(live_end, offset + size);
+    };
+    constexpr std::pair<std::uint16_t, std::uint16_t> data_fields[] = {
+        {tag_jpeg_interchange_format, tag_jpeg_interchange_format_length},
+        {tag_strip_offsets, tag_strip_byte_counts},
+        {tag_tile_offsets, tag_tile_byte_counts}};
+    for (const tiff_ifd& ifd : old_.ifds) {
+        found.emplace_back(ifd.offset, table_end(ifd));
+        for (const tiff_entry& entry : ifd.entries) {
+            if (const auto value = value_range(entry)) {
+                found.push_back(*value);
+            }
+        }
+        for (const auto& [offsets_tag, lengths_tag] : data_fields) {
+            const auto numbers = [&](std::uint16_t tag) {
+                std::vector<std::uint64_t> values;
+                for (const auto& entry : ifd.entries) {
+                    if (entry.tag != tag || !entry.value_read) {
+                        continue;
+                    }
+                    const std::size_t step = entry.type == tiff_type::short_ ? 2 : 4;
+                    for (std::size_t i = 0; i + step <= entry.value.size(); i += step) {
+                        values.push_back(step == 2 ? load_u16(entry.value.data() + i, old_.order)
+                                                   : load_u32(entry.value.data() + i, old_.order));
+                    }
+                }
+                return values;
+            };
+            const auto offsets = numbers(offsets_tag);
+            const auto lengths = numbers(lengths_tag);
+            for (std::size_t i = 0; i < std::min(offsets.size(), lengths.size()); ++i) {
+                found.emplace_back(offsets[i], offsets[i] + lengths[i]);
+                keep_live(offsets[i], lengths[i]);
+            }
+        }
+    }
+    // Comparing every pair stays cheap for real directories; past that, nothing is reused.
+    constexpr std::size_t max_compared = 4096;
+    if (found.size() > max_compared) {
+        return block_size;
+    }
+    const auto overlaps_another = [&found](const range& candidate) {
+        std::size_t overlapping = 0;
+        for (const range& other : found) {
+            overlapping += other.first < candidate.second && candidate.first < other.second;
+        }
+        return overlapping > 1; // itself, and another
+    };
+
+    // The old bytes of what this save writes anew, where nothing else claims them.
     std::vector<range> dead;
     for (const tiff_ifd& ifd : old_.ifds) {
-        const auto found = directories_.find(ifd.kind);
-        if (found != directories_.end() && !moves(ifd.kind, found->second)) {
+        const auto staying = directories_.find(ifd.kind);
+        if (staying != directories_.end() && !moves(ifd.kind, staying->second)) {
             continue;
         }
-        dead.emplace_back(ifd.offset, table_end(ifd));
+        const range table{ifd.offset, table_end(ifd)};
+        if (!overlaps_another(table)) {
+            dead.push_back(table);
+        }
         for (const tiff_entry& entry : ifd.entries) {
-            const std::uint64_t size = value_size(entry.type, entry.count);
-            if (size > 4 && entry.value_read && entry.link == tiff_link::none) {
-                const std::uint64_t at = load_u32(entry.field.data(), old_.order);
-                dead.emplace_back(at, at + size + (at + size) % 2); // with its word padding
+            if (const auto value = value_range(entry); value && !overlaps_another(*value)) {
+                dead.push_back(*value);
             }
         }
     }
@@ -463,11 +560,7 @@ std::uint64_t planner::reuse_start(std::uint64_t block_size,
         }
     }
 
-    std::uint64_t live_end = 8; // the header
-    std::vector<std::uint64_t> unsized_links;
-    const auto keep_live = [&live_end](std::uint64_t offset, std::uint64_t size) {
-        live_end = std::max(live_end, offset + size);
-    };
+    // Nothing kept may lie in the reused end: directories that stay, values left at their offset.
     for (const auto& [kind, directory] : directories_) {
         const bool moved = moves(kind, directory);
         if (const tiff_ifd* ifd = old_.find(kind); ifd != nullptr && !moved) {
@@ -475,56 +568,12 @@ std::uint64_t planner::reuse_start(std::uint64_t block_size,
         }
         for (const out_entry& entry : directory.entries) {
             const std::uint64_t size = value_size(entry.type, entry.count);
-            if (entry.tag == tag_sub_ifds || tiff_type_size(entry.type) == 0 ||
-                (entry.type == 13 && !entry.points_to)) {
-                return block_size;
-            }
-            if (entry.unfollowed_link) {
-                unsized_links.push_back(load_u32(entry.field.data(), old_.order));
-            } else if (!entry.points_to && (!moved || !entry.value) && size > 4) {
+            if (!entry.points_to && (!moved || !entry.value) && size > 4) {
                 keep_live(load_u32(entry.field.data(), old_.order), size);
             }
         }
-        const bool next_rewritten = kind == tiff_directory::ifd0 && with_thumbnail_ifd_ &&
-                                    directory.next_link != tiff_link::not_followed;
-        if (directory.next != 0 && !next_rewritten) {
-            unsized_links.push_back(directory.next);
-        }
     }
-    // Data that fields point at: the thumbnail, and strips or tiles.
-    constexpr std::pair<std::uint16_t, std::uint16_t> data_fields[] = {
-        {tag_jpeg_interchange_format, tag_jpeg_interchange_format_length},
-        {tag_strip_offsets, tag_strip_byte_counts},
-        {tag_tile_offsets, tag_tile_byte_counts}};
-    for (const tiff_ifd& ifd : old_.ifds) {
-        for (const auto& [offsets_tag, lengths_tag] : data_fields) {
-            const auto numbers = [&](std::uint16_t tag) {
-                std::vector<std::uint64_t> values;
-                for (const auto& entry : ifd.entries) {
-                    if (entry.tag != tag || !entry.value_read) {
-                        continue;
-                    }
-                    const std::size_t step = entry.type == 3 ? 2 : 4;
-                    for (std::size_t i = 0; i + step <= entry.value.size(); i += step) {
-                        values.push_back(step == 2 ? load_u16(entry.value.data() + i, old_.order)
-                                                   : load_u32(entry.value.data() + i, old_.order));
-                    }
-                }
-                return values;
-            };
-            const auto offsets = numbers(offsets_tag);
-            const auto lengths = numbers(lengths_tag);
-            for (std::size_t i = 0; i < std::min(offsets.size(), lengths.size()); ++i) {
-                keep_live(offsets[i], lengths[i]);
-            }
-        }
-    }
-    start = std::max(start, live_end);
-    if (std::any_of(unsized_links.begin(), unsized_links.end(),
-                    [start](std::uint64_t link) { return link >= start; })) {
-        return block_size;
-    }
-    return std::min(start, block_size);
+    return std::min(std::max(start, live_end), block_size);
 }
 
 // A directory that stays may stand between the dead bytes and the block's end: an earlier save
@@ -593,6 +642,16 @@ status rewrite_exif_block(std::span<const std::byte> old_block, const tiff_struc
                                                   std::byte{0},   std::byte{8},   std::byte{0},
                                                   std::byte{0},   std::byte{0}};
     if (old.find(tiff_directory::ifd0) == nullptr) {
+        // A block that is there but cannot be read may hold a maker note and more: it is neither
+        // replaced nor dropped. With items to write, the save is refused.
+        if (!old_block.empty()) {
+            if (items.size() == 0) {
+                out.assign(old_block.begin(), old_block.end());
+                return status::ok;
+            }
+            set_last_error(win32::error_invalid_data);
+            return status::win32_error;
+        }
         base = {};
         base.order = byte_order::little;
         bytes = empty_header;

@@ -92,6 +92,22 @@ std::optional<std::uint32_t> first_long(const tiff_ifd& ifd, std::uint16_t tag, 
     return std::nullopt;
 }
 
+} // namespace
+
+std::optional<std::pair<std::uint32_t, std::uint32_t>>
+thumbnail_location(const tiff_ifd& ifd1, byte_order order, std::uint64_t block_size) {
+    const auto offset = first_long(ifd1, tag_jpeg_interchange_format, order);
+    const auto length = first_long(ifd1, tag_jpeg_interchange_format_length, order);
+    // Data that begins in the TIFF header is not a thumbnail (and a save rewrites those bytes).
+    if (!offset || !length || *offset < 8 || *offset > block_size ||
+        *length > block_size - *offset) {
+        return std::nullopt;
+    }
+    return std::pair{*offset, *length};
+}
+
+namespace {
+
 // The thumbnail's JPEG bytes, which JPEGInterchangeFormat points at (Exif 2.3 §4.6.6).
 void expose_thumbnail(const tiff_ifd& ifd1, byte_order order, byte_source& block,
                       property_list& out, std::vector<std::string>& warnings) {
@@ -100,12 +116,13 @@ void expose_thumbnail(const tiff_ifd& ifd1, byte_order order, byte_source& block
     if (!offset || !length) {
         return;
     }
-    // Data that begins in the TIFF header is not a thumbnail (and a save rewrites those bytes).
-    if (*offset < 8) {
-        warnings.emplace_back("Náhled v IFD1 zasahuje do hlavičky TIFF");
+    const auto location = thumbnail_location(ifd1, order, block.size());
+    if (!location) {
+        warnings.emplace_back(*offset < 8 ? "Náhled v IFD1 zasahuje do hlavičky TIFF"
+                                          : "Náhled v IFD1 leží mimo data TIFF");
         return;
     }
-    auto bytes = block.read_bytes(*offset, *length);
+    auto bytes = block.read_bytes(location->first, location->second);
     if (!bytes) {
         warnings.emplace_back("Náhled v IFD1 leží mimo data TIFF");
         return;

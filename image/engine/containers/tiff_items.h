@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace kestrov::imaging {
 
@@ -20,6 +21,11 @@ std::optional<std::uint16_t> thumbnail_tag_for_item(std::uint32_t id);
 // The directory a new item goes to: GPS ids to the GPS IFD, thumbnail ids to IFD1, Exif tags to
 // the Exif IFD, everything else (0x0320 included) to IFD0.
 tiff_directory directory_for_new_item(std::uint32_t id);
+
+// Where the thumbnail's bytes lie (offset, length) when IFD1 links to them soundly: both fields,
+// past the header, inside the block. Only such a thumbnail is shown as an item.
+std::optional<std::pair<std::uint32_t, std::uint32_t>>
+thumbnail_location(const tiff_ifd& ifd1, byte_order order, std::uint64_t block_size);
 
 // Whether a TIFF structure can store item `id` as an entry of its own: the id must be a 16-bit tag
 // number, or a thumbnail field's id where there is a thumbnail directory (`with_thumbnail_ifd`: an

@@ -9,8 +9,6 @@ namespace kestrov::imaging {
 
 namespace {
 
-// Real directories hold a few hundred entries at most; a larger count is a damaged one.
-constexpr std::uint16_t max_entries_per_ifd = 1000;
 // A single value larger than this is not metadata this program shows or edits.
 constexpr std::uint64_t max_value_size = 64ULL << 20;
 
@@ -52,12 +50,23 @@ private:
     void warn(std::string text) { warnings_.push_back(std::move(text)); }
     void read_value(tiff_entry& entry, tiff_directory kind);
     std::uint32_t pointer_value(const tiff_entry& entry) const;
+    // Where a link that no directory is read from leads: nowhere (0), into nothing, or to bytes
+    // that stay as they are.
+    tiff_link link_without_directory(std::uint32_t offset) const;
 
     byte_source& block_;
     tiff_structure& out_;
     std::vector<std::string>& warnings_;
     std::set<std::uint32_t> visited_;
 };
+
+tiff_link structure_reader::link_without_directory(std::uint32_t offset) const {
+    if (offset == 0) {
+        return tiff_link::none;
+    }
+    return offset < 8 || offset >= block_.size() ? tiff_link::into_nothing
+                                                 : tiff_link::not_followed;
+}
 
 std::uint32_t structure_reader::pointer_value(const tiff_entry& entry) const {
     return load_u32(entry.field.data(), out_.order);
@@ -145,6 +154,9 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
         ifd.entries.push_back(std::move(entry));
     }
     ifd.next_offset = readable == count ? reader.u32() : 0;
+    // Only IFD0's next link leads anywhere the reader goes (the thumbnail's IFD1, in an Exif
+    // block); the others are kept as they are unless they lead into nothing.
+    ifd.next_link = link_without_directory(ifd.next_offset);
     const std::size_t index = out_.ifds.size();
     out_.ifds.push_back(std::move(ifd));
 
@@ -159,8 +171,8 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
     for (const auto& [entry_index, child_kind] : children) {
         const tiff_entry& entry = out_.ifds[index].entries[entry_index];
         const bool followable = is_pointer_type(entry.type) && entry.count >= 1;
-        const tiff_link link =
-            followable ? read_directory(pointer_value(entry), child_kind) : tiff_link::not_followed;
+        const tiff_link link = followable ? read_directory(pointer_value(entry), child_kind)
+                                          : link_without_directory(pointer_value(entry));
         out_.ifds[index].entries[entry_index].link = link;
     }
     return tiff_link::followed;
@@ -231,12 +243,10 @@ status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_str
     }
     // IFD0 is the first directory read; in a TIFF file its next link is the next page.
     const std::uint32_t next = out.ifds.front().next_offset;
-    tiff_link next_link = tiff_link::none;
-    if (next != 0) {
-        next_link = with_thumbnail_ifd ? reader.read_directory(next, tiff_directory::ifd1)
-                                       : tiff_link::not_followed;
+    if (with_thumbnail_ifd && next != 0) {
+        const tiff_link next_link = reader.read_directory(next, tiff_directory::ifd1);
+        out.ifds.front().next_link = next_link;
     }
-    out.ifds.front().next_link = next_link;
     return status::ok;
 }
 

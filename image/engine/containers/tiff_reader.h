@@ -16,6 +16,10 @@ namespace kestrov::imaging {
 
 enum class tiff_directory : std::uint8_t { ifd0, exif, gps, interop, ifd1 };
 
+// Real directories hold a few hundred entries at most; a larger count is a damaged one, and no
+// save writes one.
+inline constexpr std::uint16_t max_entries_per_ifd = 1000;
+
 // What a link to a directory (a pointer entry, or IFD0's link to the thumbnail's IFD1) led to.
 enum class tiff_link : std::uint8_t {
     none,     // no link: not a pointer entry, or a zero next-directory link
@@ -50,7 +54,8 @@ struct tiff_ifd {
     std::vector<tiff_entry> entries;
     std::uint32_t next_offset = 0;
     // Where `next_offset` led: IFD0's link to the thumbnail's directory in an Exif block; in a TIFF
-    // file the next page, which is never read (not_followed).
+    // file the next page, which is never read (not_followed); for the other directories, which
+    // link nowhere, not_followed or into_nothing.
     tiff_link next_link = tiff_link::none;
     // The entries or the next-directory link ran past the end of the data; `entries` holds the
     // whole ones.

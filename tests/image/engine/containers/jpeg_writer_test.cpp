@@ -54,6 +54,24 @@ property text_item(std::uint32_t id, const std::string& text) {
     return {id, 2, ascii(0, text).value};
 }
 
+// An Exif block that is there but cannot be read (an impossible entry count in IFD0) may still
+// hold a maker note: a save with nothing to change keeps it byte for byte, a save with items to
+// write is refused, and the block is never replaced by a new one.
+TEST(JpegWriter, AnUnreadableExifBlockIsKeptOrTheSaveRefused) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Nikon"), ascii(0x0131, "v1")};
+    contents.exif = {undefined(0x927C, {'M', 'A', 'K', 'E', 'R', 'N', 'O', 'T', 'E', '!'})};
+    auto block = build_tiff(contents, byte_order::little);
+    store_u16(block.data() + 8, 1001, byte_order::little);
+    const auto file =
+        concat({bytes_of({0xFF, 0xD8}), jfif, segment(0xE1, concat({bytes_of(exif_header), block})),
+                quantisation, scan});
+    EXPECT_EQ(saved(file, [](property_list&) {}), file);
+    saved(
+        file, [](property_list& items) { items.set(text_item(0x013B, "Eva")); },
+        status::win32_error);
+}
+
 TEST(JpegWriter, UnchangedItemsWriteTheSameBytes) {
     const auto file =
         concat({bytes_of({0xFF, 0xD8}), jfif, exif_segment(byte_order::big), quantisation, scan});

@@ -340,6 +340,22 @@ TEST(TiffWriter, LinksIntoNothingDoNotReadTheBytesASaveAppends) {
     }
 }
 
+// A block read whether or not it is damaged.
+read_back read_damaged_or_not(const std::vector<std::byte>& block) {
+    read_back out;
+    memory_source source(block);
+    EXPECT_EQ(read_tiff_block(source, out.metadata, &out.structure), status::ok);
+    return out;
+}
+
+// A TIFF file's structure.
+tiff_structure read_tiff_file(const std::vector<std::byte>& file) {
+    memory_source source(file);
+    decoded_metadata metadata;
+    EXPECT_EQ(read_tiff(source, metadata), status::ok);
+    return dynamic_cast<const tiff_layout&>(*metadata.layout).structure;
+}
+
 // Where entry `tag` of directory `kind` begins in the block.
 std::size_t entry_at(const tiff_structure& structure, tiff_directory kind, std::uint16_t tag) {
     const tiff_ifd* ifd = structure.find(kind);
@@ -438,6 +454,122 @@ TEST(TiffWriter, RepeatedSavesOfATiffFileStayBounded) {
             EXPECT_LE(current.size(), bound) << "round " << round;
         }
     }
+}
+
+// Damaged links and values that must neither grow the block without end nor cost data: a garbage
+// next link in the Exif directory, an IFD1 link without a length, a value whose count runs over
+// a maker note's private data, a directory too large to read back.
+TEST(TiffWriter, DamagedLinksAndValuesCostNoDataAndNoEndlessGrowth) {
+    const auto setting = [](const std::vector<std::byte>& block, const property& item) {
+        const auto before = read_damaged_or_not(block);
+        property_list items = before.metadata.properties;
+        items.set(item);
+        std::vector<std::byte> out;
+        EXPECT_EQ(rewrite_exif_block(block, before.structure, items, out), status::ok);
+        return out;
+    };
+    {
+        auto current = build_tiff(camera(byte_order::little), byte_order::little);
+        const auto intact = read(current);
+        const tiff_ifd* exif = intact.structure.find(tiff_directory::exif);
+        store_u32(current.data() + exif->offset + 2 + 12 * exif->entries.size(), 0xFFFFFF00U,
+                  byte_order::little);
+        std::size_t bound = 0;
+        for (int round = 0; round < 12; ++round) {
+            current = setting(current, text_item(0x0320, round % 2 == 0 ? "A" : "Bbbbbbbbbbbb"));
+            if (round < 4) {
+                bound = std::max(bound, current.size());
+            } else {
+                EXPECT_LE(current.size(), bound) << "round " << round;
+            }
+        }
+    }
+    {
+        tiff_contents contents;
+        contents.ifd0 = {ascii(0x010F, "Canon")};
+        contents.ifd1 = {shorts(0x0103, {6}), longs(0x0201, {0})};
+        auto block = build_tiff(contents, byte_order::little);
+        const std::size_t field = entry_at(read(block).structure, tiff_directory::ifd1, 0x0201) + 8;
+        store_u32(block.data() + field, static_cast<std::uint32_t>(block.size()),
+                  byte_order::little);
+        for (const auto b : {0xFF, 0xD8, 0xFF, 0xD9}) {
+            block.push_back(static_cast<std::byte>(b));
+        }
+        const auto before = read(block);
+        std::vector<std::byte> out;
+        ASSERT_EQ(rewrite_exif_block(block, before.structure, before.metadata.properties, out),
+                  status::ok);
+        EXPECT_EQ(out, block) << "a thumbnail link without a length was dropped";
+    }
+    {
+        auto block = build_tiff(camera(byte_order::little), byte_order::little);
+        block.resize(block.size() + block.size() % 2);
+        const std::size_t private_at = block.size();
+        for (int i = 0; i < 64; ++i) {
+            block.push_back(static_cast<std::byte>(0x40 + i));
+        }
+        const std::size_t software = entry_at(read(block).structure, tiff_directory::ifd0, 0x0131);
+        const auto at = load_u32(block.data() + software + 8, byte_order::little);
+        store_u32(block.data() + software + 4, static_cast<std::uint32_t>(block.size() - at),
+                  byte_order::little);
+        const auto out = setting(block, text_item(0x013B, "Eva"));
+        ASSERT_GE(out.size(), block.size());
+        EXPECT_TRUE(std::equal(block.begin() + static_cast<long>(private_at), block.end(),
+                               out.begin() + static_cast<long>(private_at)))
+            << "an overlong value made the private data look dead";
+    }
+    {
+        tiff_contents contents;
+        for (std::uint16_t i = 0; i < 1000; ++i) {
+            contents.ifd0.push_back(shorts(static_cast<std::uint16_t>(0x1000 + i), {i}));
+        }
+        const auto block = build_tiff(contents, byte_order::little);
+        const auto before = read(block);
+        property_list items = before.metadata.properties;
+        items.set(text_item(0x013B, "Eva"));
+        std::vector<std::byte> out;
+        EXPECT_EQ(rewrite_exif_block(block, before.structure, items, out), status::value_overflow);
+    }
+}
+
+// A TIFF file's next-page link: past the end it goes (a save appends there); to a real page it
+// stays, and then nothing the page may use is reused, not even a value it shares with IFD0.
+TEST(TiffWriter, NextPageLinksNeverLeadIntoWhatASaveWrites) {
+    const auto save = [](const std::vector<std::byte>& file) {
+        memory_source source(file);
+        decoded_metadata metadata;
+        EXPECT_EQ(read_tiff(source, metadata), status::ok);
+        metadata.as_read = metadata.properties;
+        metadata.properties.set(text_item(0x013B, "Eva"));
+        memory_sink sink;
+        EXPECT_EQ(write_tiff(source, metadata, sink), status::ok);
+        return sink.bytes();
+    };
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon"), rationals(0x011A, {{72, 1}})};
+    auto file = build_tiff(contents, byte_order::little);
+    const std::size_t next = 8 + 2 + 12 * 2;
+    store_u32(file.data() + next, static_cast<std::uint32_t>(file.size() + 2), byte_order::little);
+    auto out = save(file);
+    const auto ifd0 = load_u32(out.data() + 4, byte_order::little);
+    const auto count = load_u16(out.data() + ifd0, byte_order::little);
+    EXPECT_EQ(load_u32(out.data() + ifd0 + 2 + 12 * count, byte_order::little), 0U);
+
+    // A second page, before IFD0's values, whose XResolution shares IFD0's value.
+    const std::size_t resolution = entry_at(read_tiff_file(file), tiff_directory::ifd0, 0x011A);
+    const auto shared = load_u32(file.data() + resolution + 8, byte_order::little);
+    std::vector<std::byte> page(2 + 12 + 4);
+    store_u16(page.data(), 1, byte_order::little);
+    store_u16(page.data() + 2, 0x011A, byte_order::little);
+    store_u16(page.data() + 4, 5, byte_order::little);
+    store_u32(page.data() + 6, 1, byte_order::little);
+    store_u32(page.data() + 10, shared, byte_order::little);
+    const auto page_at = static_cast<std::uint32_t>(file.size());
+    file.insert(file.end(), page.begin(), page.end());
+    store_u32(file.data() + next, page_at, byte_order::little);
+    out = save(file);
+    EXPECT_TRUE(std::equal(file.begin() + shared, file.begin() + shared + 8, out.begin() + shared));
+    EXPECT_TRUE(std::equal(file.begin() + page_at, file.end(), out.begin() + page_at));
 }
 
 TEST(TiffWriter, AValueInTheHeaderBytesMovesOutOfThem) {
