@@ -8,14 +8,19 @@
 namespace kestrov::winapi {
 
 LRESULT CALLBACK static_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    // Read before WM_CREATE stores the pointer, so WM_CREATE itself (and all before it) goes to the
-    // default procedure: the object sees its window only once the window exists.
-    auto* object = reinterpret_cast<window_impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_CREATE) {
+    // Window and object are bound at WM_NCCREATE, where creation starts: from there on the
+    // window's user data holds the object and the object holds the window, so the object's handler
+    // sees every message with its handle set, those sent while CreateWindowExW runs included. The
+    // few messages that come before WM_NCCREATE (WM_GETMINMAXINFO) go to the default procedure.
+    if (message == WM_NCCREATE) {
         const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+        auto* created = static_cast<window_impl*>(creation->lpCreateParams);
+        if (created != nullptr) {
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+            created->handle = hwnd;
+        }
     }
+    auto* object = reinterpret_cast<window_impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (object != nullptr) {
         return object->window_proc(message, wparam, lparam);
     }
@@ -75,6 +80,8 @@ void window_impl::create(const wchar_t* class_name, const wchar_t* title, HINSTA
         CreateWindowExW(0, class_name, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
     if (created == nullptr) {
+        // WM_NCCREATE may have bound a window that creation then destroyed again.
+        handle = nullptr;
         raise_last_error();
     }
     handle = created;

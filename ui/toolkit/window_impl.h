@@ -1,6 +1,7 @@
-// A top-level window with a registered class and a virtual message handler. The window's user
-// data points at the object from WM_CREATE on, and the class's procedure hands every later
-// message to window_proc.
+// A top-level window with a registered class and a virtual message handler. The class's procedure
+// binds window and object at WM_NCCREATE, where creation starts: from then on the window's user
+// data points at the object, the object's handle is the window, and window_proc gets every
+// message, WM_NCCREATE included.
 #pragma once
 
 #include "ui/toolkit/window.h"

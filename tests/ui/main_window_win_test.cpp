@@ -1,0 +1,289 @@
+// The real main window, made from the program's own resources in a scratch registry key and
+// driven by messages the way a person's clicks and keys arrive.
+#include "ui/main/aplikace.h"
+#include "ui/main/main_messages.h"
+#include "ui/main/okno_hlavni.h"
+#include "ui/main/program_objects.h"
+
+#include "app/settings.h"
+#include "app/settings_store_win.h"
+#include "base/text_conversion.h"
+#include "res/resource_ids.h"
+#include "tags/group_rows.h"
+#include "tags/tag_groups.h"
+#include "win/message_box_closer.h"
+#include "win/registry_sandbox.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kestrov::testing::registry_sandbox;
+
+// A sample photo as Wine sees the Linux path.
+std::wstring corpus_file(const std::string& relative) {
+    std::wstring path;
+    kestrov::utf8_to_wide(std::string(MIRTEL_SOURCE_DIR) + "/../shared/corpus/" + relative, path);
+    for (auto& c : path) {
+        if (c == L'/') {
+            c = L'\\';
+        }
+    }
+    return L"Z:" + path;
+}
+
+std::wstring item_text(HWND list, int row, int column) {
+    std::vector<wchar_t> buffer(1024);
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer.data();
+}
+
+kestrov::tags::row_list rows_shown(HWND list) {
+    kestrov::tags::row_list rows;
+    const auto count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        rows.push_back({item_text(list, row, 0), item_text(list, row, 1),
+                        static_cast<kestrov::tags::tag_id>(item.lParam)});
+    }
+    return rows;
+}
+
+std::wstring window_text(HWND window) {
+    std::vector<wchar_t> buffer(512);
+    GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()));
+    return buffer.data();
+}
+
+bool menu_enabled(UINT id) {
+    return (GetMenuState(main_window->menu(), id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = std::make_unique<aplikace>();
+        app->start();
+        pump();
+        window = main_window->handle;
+    }
+
+    void TearDown() override {
+        if (IsWindow(window)) {
+            SendMessageW(window, WM_CLOSE, 0, 0);
+        }
+        pump();
+        app->tear_down();
+        app.reset();
+        // The common file dialog initialises COM once more on the thread under Wine and leaves it
+        // so; the next test's start must find the thread as a new program would.
+        for (int extra = 0; extra < 4 && CoInitialize(nullptr) == S_FALSE; ++extra) {
+            CoUninitialize();
+            CoUninitialize();
+        }
+        CoUninitialize();
+    }
+
+    // Handles what is queued, as the program's loop does, accelerators included.
+    void pump() {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit_code = static_cast<int>(message.wParam);
+                continue;
+            }
+            if (TranslateAcceleratorW(main_window ? main_window->handle : nullptr,
+                                      app->accelerators, &message) == 0) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            ASSERT_FALSE(pending_failure) << "a handler raised";
+        }
+    }
+
+    void select_group(int index) {
+        const HWND combo = main_window->group_combo()->handle;
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(1010, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+        pump();
+    }
+
+    registry_sandbox sandbox;
+    HWND window = nullptr;
+    int quit_code = -1;
+};
+
+// Opening photos shows, for every group, exactly the rows the console tool prints; the title
+// names the file; the commands follow the open image and the tracked row.
+TEST_F(MainWindow, OpenedPhotosShowTheRowsOfEveryGroupAndTheCommandsFollow) {
+    EXPECT_EQ(window_text(window), L"Mirtel info");
+    EXPECT_FALSE(menu_enabled(IDM_CLOSE));
+    EXPECT_FALSE(menu_enabled(IDM_SAVE));
+    for (const std::string file :
+         {"jpg/gps/DSCN0010.jpg", "jpg/Canon_40D.jpg", "tiff/Picoawards.tiff"}) {
+        const std::wstring path = corpus_file(file);
+        main_window->open_file(path);
+        pump();
+        ASSERT_NE(main_window->image(), nullptr) << file;
+        EXPECT_EQ(window_text(window),
+                  std::wstring(PathFindFileNameW(path.c_str())) + L" - Mirtel info");
+        EXPECT_EQ(app->current_file, path);
+        EXPECT_TRUE(menu_enabled(IDM_CLOSE));
+        EXPECT_TRUE(menu_enabled(IDM_TAG_DUMP));
+        EXPECT_FALSE(menu_enabled(IDM_EDIT));
+        kestrov::gdi::bitmap_plus reference(path);
+        for (int index = 0; index < 4; ++index) {
+            select_group(index);
+            kestrov::tags::missing_tag_list missing;
+            const auto expected = kestrov::tags::group_rows(
+                kestrov::tags::group_entries[static_cast<std::size_t>(index)].value,
+                reference.bitmap(), *tag_catalogue, missing);
+            EXPECT_EQ(rows_shown(main_window->property_list()->handle), expected)
+                << file << " group " << index;
+            EXPECT_EQ(main_window->property_list()->tracked_row, -1);
+        }
+    }
+    // A tracked row enables editing and removing.
+    const HWND list = main_window->property_list()->handle;
+    ASSERT_GT(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    pump();
+    EXPECT_TRUE(menu_enabled(IDM_EDIT));
+    EXPECT_TRUE(menu_enabled(IDM_REMOVE));
+
+    // Closing the file empties the list and greys what needs an image.
+    SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
+    pump();
+    EXPECT_EQ(window_text(window), L"Mirtel info");
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_FALSE(menu_enabled(IDM_CLOSE));
+    EXPECT_FALSE(menu_enabled(IDM_EDIT));
+    EXPECT_TRUE(app->current_file.empty());
+}
+
+// Help texts in the status bar and the toolbar's tooltips; drops; accelerators while the list has
+// the focus; and what closing stores.
+TEST_F(MainWindow, HelpDropsAcceleratorsAndClosing) {
+    const HWND status = main_window->status()->handle;
+    const auto status_text = [status] {
+        std::vector<wchar_t> buffer(256);
+        SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.data()));
+        return std::wstring(buffer.data());
+    };
+    SendMessageW(window, WM_MENUSELECT, MAKEWPARAM(IDM_QUIT, 0), 0);
+    EXPECT_EQ(status_text(), L"Ukončit aplikaci.");
+    SendMessageW(window, WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), 0);
+    EXPECT_EQ(status_text(), L"Mirtel info");
+
+    NMTTDISPINFOW tip{};
+    tip.hdr.code = TTN_GETDISPINFOW;
+    tip.hdr.idFrom = IDM_QUIT;
+    tip.hdr.hwndFrom = window;
+    SendMessageW(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+    ASSERT_NE(tip.lpszText, nullptr);
+    EXPECT_EQ(std::wstring(tip.lpszText), L"Ukončit aplikaci");
+
+    // A real drop: three photos open the first; a text file first opens nothing.
+    const auto drop = [this](const std::vector<std::wstring>& paths) {
+        std::size_t characters = 1;
+        for (const auto& path : paths) {
+            characters += path.size() + 1;
+        }
+        const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + characters * sizeof(wchar_t));
+        auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+        files->pFiles = sizeof(DROPFILES);
+        files->fWide = TRUE;
+        auto* text = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(files) + sizeof(DROPFILES));
+        for (const auto& path : paths) {
+            std::copy(path.begin(), path.end(), text);
+            text += path.size() + 1;
+        }
+        GlobalUnlock(memory);
+        SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        pump();
+    };
+    drop({corpus_file("README.md"), corpus_file("jpg/Canon_40D.jpg")});
+    EXPECT_EQ(main_window->image(), nullptr);
+    drop({corpus_file("jpg/gps/DSCN0010.jpg"), corpus_file("jpg/Canon_40D.jpg"),
+          corpus_file("tiff/Picoawards.tiff")});
+    ASSERT_NE(main_window->image(), nullptr);
+    EXPECT_EQ(window_text(window), L"DSCN0010.jpg - Mirtel info");
+
+    // Ctrl+Delete and Ctrl+O translate while the list has the focus.
+    SetFocus(main_window->property_list()->handle);
+    MSG key{};
+    key.hwnd = main_window->property_list()->handle;
+    key.message = WM_KEYDOWN;
+    key.wParam = VK_DELETE;
+    const auto translated = [&](WPARAM virtual_key) {
+        key.wParam = virtual_key;
+        return TranslateAcceleratorW(window, app->accelerators, &key) != 0;
+    };
+    // TranslateAcceleratorW reads the Ctrl key's state from the thread's key state.
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(translated(VK_DELETE));
+    EXPECT_TRUE(translated(VK_INSERT));
+    {
+        // Ctrl+O opens the file dialog (which has no owner); cancelling it changes nothing.
+        kestrov::testing::message_box_closer closer(L"Open", IDCANCEL);
+        EXPECT_TRUE(translated('O'));
+        EXPECT_TRUE(closer.result().found);
+        EXPECT_EQ(window_text(window), L"DSCN0010.jpg - Mirtel info");
+    }
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_FALSE(translated(VK_DELETE));
+    pump();
+
+    // Closing stores the group and the placement.
+    select_group(2);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(quit_code, 0);
+    kestrov::settings_record stored;
+    stored.cb_skupina = 0;
+    kestrov::load_settings(stored);
+    EXPECT_EQ(stored.cb_skupina, kestrov::tags::group_photo);
+    EXPECT_TRUE(kestrov::load_window_rect().has_value());
+}
+
+// After the closing teardown of WM_ENDSESSION no command may reach a child that is gone.
+TEST_F(MainWindow, CommandsAfterTheEndOfSessionTouchNothing) {
+    main_window->open_file(corpus_file("jpg/Canon_40D.jpg"));
+    SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+    pump();
+    for (const int command : {IDM_CLOSE, IDM_SAVE, IDM_OPEN}) {
+        SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+        pump();
+    }
+    main_window->open_file(corpus_file("jpg/gps/DSCN0010.jpg"));
+    SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+    pump();
+    EXPECT_EQ(main_window->property_list(), nullptr);
+}
+
+} // namespace
