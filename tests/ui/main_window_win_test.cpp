@@ -21,8 +21,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -171,6 +175,21 @@ TEST_F(MainWindow, OpenedPhotosShowTheRowsOfEveryGroupAndTheCommandsFollow) {
     EXPECT_TRUE(menu_enabled(IDM_EDIT));
     EXPECT_TRUE(menu_enabled(IDM_REMOVE));
 
+    // A file that cannot be loaded: the error is shown, and the window shows no file at all.
+    {
+        const auto broken = std::filesystem::temp_directory_path() / L"mirtel-broken.jpg";
+        std::ofstream(broken, std::ios::binary) << "not a photo";
+        kestrov::testing::message_box_closer closer(L"Mirtel info", IDOK);
+        main_window->open_file(broken.wstring());
+        EXPECT_TRUE(closer.result().found);
+        pump();
+        std::filesystem::remove(broken);
+        EXPECT_EQ(main_window->image(), nullptr);
+        EXPECT_EQ(window_text(window), L"Mirtel info");
+        EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+        main_window->open_file(corpus_file("tiff/Picoawards.tiff"));
+    }
+
     // Closing the file empties the list and greys what needs an image.
     SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
     pump();
@@ -269,6 +288,68 @@ TEST_F(MainWindow, HelpDropsAcceleratorsAndClosing) {
     kestrov::load_settings(stored);
     EXPECT_EQ(stored.cb_skupina, kestrov::tags::group_photo);
     EXPECT_TRUE(kestrov::load_window_rect().has_value());
+}
+
+// The file dialog has no owner, so the window stays usable while it is open: a second Ctrl+O
+// opens no second dialog, and a file chosen after the window's teardown is not opened into it.
+TEST_F(MainWindow, TheOwnerlessFileDialogOpensOnceAndNothingAfterTheTeardown) {
+    const HWND main = window;
+    std::size_t dialogs_seen = 0;
+    std::thread chooser([main, &dialogs_seen] {
+        const auto open_dialogs = [] {
+            std::vector<HWND> found;
+            EnumWindows(
+                [](HWND candidate, LPARAM list) {
+                    DWORD process = 0;
+                    GetWindowThreadProcessId(candidate, &process);
+                    if (process == GetCurrentProcessId() && IsWindowVisible(candidate) &&
+                        window_text(candidate) == L"Open") {
+                        reinterpret_cast<std::vector<HWND>*>(list)->push_back(candidate);
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&found));
+            return found;
+        };
+        std::vector<HWND> dialogs;
+        for (int wait = 0; wait < 400 && dialogs.empty(); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            dialogs = open_dialogs();
+        }
+        if (dialogs.empty()) {
+            return;
+        }
+        PostMessageW(main, WM_COMMAND, IDM_OPEN, 0);
+        PostMessageW(main, WM_ENDSESSION, TRUE, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        dialogs_seen = open_dialogs().size();
+        // A file typed into the dialog's name field, then OK.
+        const HWND dialog = open_dialogs().front();
+        HWND edit = nullptr;
+        EnumChildWindows(
+            dialog,
+            [](HWND child, LPARAM found) {
+                wchar_t name[32] = {};
+                GetClassNameW(child, name, 32);
+                if (std::wstring(name) == L"Edit" && IsWindowVisible(child)) {
+                    *reinterpret_cast<HWND*>(found) = child;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&edit));
+        if (edit != nullptr) {
+            const std::wstring path = corpus_file("jpg/Canon_40D.jpg");
+            SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        }
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    SendMessageW(window, WM_COMMAND, IDM_OPEN, 0);
+    chooser.join();
+    pump();
+    EXPECT_EQ(dialogs_seen, 1U);
+    EXPECT_EQ(main_window->property_list(), nullptr);
+    EXPECT_EQ(main_window->image(), nullptr);
 }
 
 // After the closing teardown of WM_ENDSESSION no command may reach a child that is gone.
