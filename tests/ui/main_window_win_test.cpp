@@ -8,6 +8,8 @@
 #include "app/settings.h"
 #include "app/settings_store_win.h"
 #include "base/text_conversion.h"
+#include "image/bitmap_plus.h"
+#include "image/property_readers.h"
 #include "res/resource_ids.h"
 #include "tags/group_rows.h"
 #include "tags/tag_groups.h"
@@ -21,9 +23,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -33,16 +38,21 @@ namespace {
 
 using kestrov::testing::registry_sandbox;
 
-// A sample photo as Wine sees the Linux path.
-std::wstring corpus_file(const std::string& relative) {
+// A file of the source tree as Wine sees the Linux path.
+std::wstring source_file(const std::string& relative) {
     std::wstring path;
-    kestrov::utf8_to_wide(std::string(MIRTEL_SOURCE_DIR) + "/../shared/corpus/" + relative, path);
+    kestrov::utf8_to_wide(std::string(MIRTEL_SOURCE_DIR) + "/" + relative, path);
     for (auto& c : path) {
         if (c == L'/') {
             c = L'\\';
         }
     }
     return L"Z:" + path;
+}
+
+// A sample photo.
+std::wstring corpus_file(const std::string& relative) {
+    return source_file("../shared/corpus/" + relative);
 }
 
 std::wstring item_text(HWND list, int row, int column) {
@@ -263,8 +273,7 @@ TEST_F(MainWindow, HelpDropsAcceleratorsAndClosing) {
     GetKeyboardState(keys);
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
-    EXPECT_TRUE(translated(VK_DELETE));
-    EXPECT_TRUE(translated(VK_INSERT));
+    EXPECT_TRUE(translated(VK_DELETE)); // no row tracked: nothing to remove
     {
         // Ctrl+O opens the file dialog (which has no owner); cancelling it changes nothing.
         kestrov::testing::message_box_closer closer(L"Open", IDCANCEL);
@@ -350,6 +359,248 @@ TEST_F(MainWindow, TheOwnerlessFileDialogOpensOnceAndNothingAfterTheTeardown) {
     EXPECT_EQ(dialogs_seen, 1U);
     EXPECT_EQ(main_window->property_list(), nullptr);
     EXPECT_EQ(main_window->image(), nullptr);
+}
+
+// Acts on the program's dialogs from a second thread, in order: each step waits for a dialog of
+// this process that has control `control` and was not handled before, then acts on it.
+struct dialog_step {
+    int control;
+    std::function<void(HWND dialog)> act;
+};
+
+class dialog_driver {
+public:
+    explicit dialog_driver(std::vector<dialog_step> steps)
+        : thread_([this, steps = std::move(steps)] { run(steps); }) {}
+    ~dialog_driver() { finish(); }
+    // Joins the thread; answers how many steps found their dialog.
+    std::size_t finish() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return done_;
+    }
+
+private:
+    void run(const std::vector<dialog_step>& steps) {
+        std::vector<HWND> handled;
+        for (const auto& step : steps) {
+            HWND found = nullptr;
+            for (int wait = 0; wait < 400 && found == nullptr; ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+                struct search {
+                    int control;
+                    const std::vector<HWND>* handled;
+                    HWND found;
+                } wanted{step.control, &handled, nullptr};
+                EnumWindows(
+                    [](HWND candidate, LPARAM data) {
+                        auto* sought = reinterpret_cast<search*>(data);
+                        DWORD process = 0;
+                        GetWindowThreadProcessId(candidate, &process);
+                        wchar_t name[16] = {};
+                        GetClassNameW(candidate, name, 16);
+                        if (process == GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
+                            IsWindowVisible(candidate) &&
+                            GetDlgItem(candidate, sought->control) != nullptr &&
+                            std::find(sought->handled->begin(), sought->handled->end(),
+                                      candidate) == sought->handled->end()) {
+                            sought->found = candidate;
+                            return FALSE;
+                        }
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(&wanted));
+                found = wanted.found;
+            }
+            if (found == nullptr) {
+                return;
+            }
+            handled.push_back(found);
+            step.act(found);
+            ++done_;
+        }
+    }
+
+    std::size_t done_ = 0;
+    std::thread thread_;
+};
+
+// Types `text` into the text input dialog and presses OK.
+dialog_step type_text(std::wstring text) {
+    return {1003, [text](HWND dialog) {
+                SendMessageW(GetDlgItem(dialog, 1003), WM_SETTEXT, 0,
+                             reinterpret_cast<LPARAM>(text.c_str()));
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            }};
+}
+
+// Presses OK in the error box (a dialog with an OK button, not handled before).
+dialog_step press_ok_in_error_box() {
+    return {IDOK, [](HWND box) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }};
+}
+
+// Reads what the file on disk holds now.
+std::wstring text_in_file(const std::wstring& path, std::uint32_t tag) {
+    kestrov::gdi::bitmap_plus saved(path);
+    std::wstring text;
+    kestrov::gdi::get_text_property(saved.bitmap(), tag, text);
+    return text;
+}
+
+std::vector<char> bytes_of_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Editing, adding and removing, saved at once or left for Ctrl+S; and the refusals that must
+// not end the program: a read-only file, a GIF that holds no tags.
+TEST_F(MainWindow, EditingAddingAndRemovingSaveSafelyAndFailuresLetTheProgramGoOn) {
+    const auto folder = std::filesystem::temp_directory_path() / L"mirtel-editing";
+    const auto clean = [&folder] {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        std::filesystem::remove_all(folder, ignored);
+    };
+    clean();
+    std::filesystem::create_directories(folder);
+    const auto photo = folder / L"canon.jpg";
+    std::filesystem::copy_file(corpus_file("jpg/Canon_40D.jpg"), photo);
+    SetFileAttributesW(photo.c_str(), FILE_ATTRIBUTE_NORMAL); // the samples are read-only
+    main_window->open_file(photo.wstring());
+    pump();
+    const HWND list = main_window->property_list()->handle;
+    const auto track = [&](std::uint32_t tag) {
+        LVFINDINFOW find{};
+        find.flags = LVFI_PARAM;
+        find.lParam = static_cast<LPARAM>(tag);
+        const auto row = SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(&find));
+        LVITEMW state{};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&state));
+        pump();
+        return row;
+    };
+
+    // Saved at once: a double click on "Výrobce" edits it.
+    ASSERT_GE(track(0x010F), 0);
+    {
+        dialog_driver driver({type_text(L"Žluťoučký kůň")});
+        // What the list posts on a double click (its own test checks that it does).
+        PostMessageW(window, WM_APP_EDIT_REQUEST, 1001, reinterpret_cast<LPARAM>(list));
+        pump();
+        EXPECT_EQ(driver.finish(), 1U);
+    }
+    EXPECT_EQ(text_in_file(photo.wstring(), 0x010F), L"Žluťoučký kůň");
+    EXPECT_FALSE(main_window->modified);
+    EXPECT_EQ(main_window->property_list()->tracked_row, -1);
+    EXPECT_FALSE(menu_enabled(IDM_EDIT));
+
+    // Left for Ctrl+S: the file keeps its text until the save.
+    kestrov::set_saves_at_once(*settings, false);
+    track(0x010F);
+    {
+        dialog_driver driver({type_text(L"Canon")});
+        SendMessageW(window, WM_COMMAND, IDM_EDIT, 0);
+        pump();
+    }
+    EXPECT_TRUE(main_window->modified);
+    EXPECT_TRUE(menu_enabled(IDM_SAVE));
+    EXPECT_EQ(text_in_file(photo.wstring(), 0x010F), L"Žluťoučký kůň");
+    SendMessageW(window, WM_COMMAND, IDM_SAVE, 0);
+    pump();
+    EXPECT_FALSE(main_window->modified);
+    EXPECT_EQ(text_in_file(photo.wstring(), 0x010F), L"Canon");
+    kestrov::set_saves_at_once(*settings, true);
+
+    // The add dialog offers what the photo lacks, whatever group is shown.
+    select_group(1);
+    kestrov::tags::missing_tag_list missing;
+    kestrov::tags::descriptive_rows(main_window->image()->bitmap(), *tag_catalogue, missing);
+    ASSERT_FALSE(missing.empty());
+    std::vector<std::wstring> offered;
+    {
+        dialog_driver driver({{1015,
+                               [&offered](HWND dialog) {
+                                   const HWND combo = GetDlgItem(dialog, 1015);
+                                   const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+                                   for (LRESULT i = 0; i < count; ++i) {
+                                       std::vector<wchar_t> text(256);
+                                       SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                                                    reinterpret_cast<LPARAM>(text.data()));
+                                       offered.emplace_back(text.data());
+                                   }
+                                   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                                                0);
+                               }},
+                              type_text(L"Nový text")});
+        SendMessageW(window, WM_COMMAND, IDM_ADD, 0);
+        pump();
+        EXPECT_EQ(driver.finish(), 2U);
+    }
+    ASSERT_EQ(offered.size(), missing.size());
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+        EXPECT_EQ(offered[i], tag_catalogue->name_of(missing[i]));
+    }
+    EXPECT_EQ(text_in_file(photo.wstring(), static_cast<std::uint32_t>(missing[0])), L"Nový text");
+
+    // Removing "Rozlišení" takes XResolution only.
+    select_group(2);
+    ASSERT_GE(track(0x011A), 0);
+    SendMessageW(window, WM_COMMAND, IDM_REMOVE, 0);
+    pump();
+    {
+        kestrov::gdi::bitmap_plus saved(photo.wstring());
+        std::uint32_t size = 0;
+        EXPECT_NE(saved.bitmap()->property_item_size(0x011A, size), kestrov::imaging::status::ok);
+        EXPECT_EQ(saved.bitmap()->property_item_size(0x011B, size), kestrov::imaging::status::ok);
+    }
+
+    // A read-only file: the box says why, the change stays in memory, the file is untouched.
+    select_group(0);
+    SetFileAttributesW(photo.c_str(), FILE_ATTRIBUTE_READONLY);
+    const auto before = bytes_of_file(photo);
+    track(0x010F);
+    {
+        dialog_driver driver({type_text(L"Nikon"), press_ok_in_error_box()});
+        SendMessageW(window, WM_COMMAND, IDM_EDIT, 0);
+        pump();
+        EXPECT_EQ(driver.finish(), 2U) << "no error box";
+    }
+    EXPECT_TRUE(main_window->modified);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(bytes_of_file(photo), before);
+    SetFileAttributesW(photo.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A GIF holds no tags: adding one is refused, and the file stays as it was.
+    const auto gif = folder / L"tiny.gif";
+    std::filesystem::copy_file(source_file("fuzz/seeds/tiny.gif"), gif);
+    SetFileAttributesW(gif.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const auto gif_before = bytes_of_file(gif);
+    main_window->open_file(gif.wstring());
+    pump();
+    ASSERT_NE(main_window->image(), nullptr);
+    {
+        dialog_driver driver({{1015,
+                               [](HWND dialog) {
+                                   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                                                0);
+                               }},
+                              type_text(L"Autor"),
+                              press_ok_in_error_box()});
+        SendMessageW(window, WM_COMMAND, IDM_ADD, 0);
+        pump();
+        EXPECT_EQ(driver.finish(), 3U) << "no error box";
+    }
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(bytes_of_file(gif), gif_before);
+    main_window->close_file();
+    clean();
 }
 
 // After the closing teardown of WM_ENDSESSION no command may reach a child that is gone.

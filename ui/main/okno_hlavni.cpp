@@ -3,8 +3,16 @@
 #include "app/message_box_style.h"
 #include "app/settings_store_win.h"
 #include "base/kestrov_exception.h"
+#include "image/gdiplus_exception.h"
+#include "image/property_readers.h"
+#include "image/property_writer.h"
 #include "res/resource_ids.h"
 #include "tags/group_rows.h"
+#include "ui/dialogs/dlg_nastaveni.h"
+#include "ui/dialogs/dlg_novy_tag.h"
+#include "ui/dialogs/dlg_program_info.h"
+#include "ui/dialogs/dlg_tag_dump.h"
+#include "ui/dialogs/dlg_vstup_textu.h"
 #include "ui/main/aplikace.h"
 #include "ui/main/image_file_checks.h"
 #include "ui/main/main_messages.h"
@@ -199,7 +207,8 @@ LRESULT okno_hlavni::window_proc(UINT message, WPARAM wparam, LPARAM lparam) {
                 update_commands();
                 break;
             case WM_APP_EDIT_REQUEST:
-                break; // editing arrives with the property editor
+                edit_property();
+                break;
             default:
                 break;
             }
@@ -234,10 +243,30 @@ void okno_hlavni::on_command(WPARAM wparam, LPARAM) {
     case IDM_WEB_PAGE:
         ShellExecuteW(nullptr, L"open", product_web_page, nullptr, nullptr, SW_SHOWMAXIMIZED);
         break;
-    default:
-        // The dump, the preferences, the property editor, the about box and the batch dialog
-        // arrive with their own dialogs.
+    case IDM_EDIT:
+        edit_property();
         break;
+    case IDM_ADD:
+        add_property();
+        break;
+    case IDM_REMOVE:
+        remove_property();
+        break;
+    case IDM_TAG_DUMP:
+        if (image_open()) {
+            open_tag_dump(*app, *image_->bitmap(), handle);
+        }
+        break;
+    case IDM_PREFERENCES:
+        if (change_preferences(*app, *settings, handle)) {
+            store_settings(*settings, *app);
+        }
+        break;
+    case IDM_ABOUT:
+        show_about_box(*app, handle);
+        break;
+    default:
+        break; // the batch dialog arrives with its own work
     }
 }
 
@@ -565,4 +594,158 @@ void okno_hlavni::delete_font() {
         DeleteObject(font_);
         font_ = nullptr;
     }
+}
+
+bool okno_hlavni::image_open() const {
+    return image_ && image_->bitmap() != nullptr;
+}
+
+std::optional<std::uint32_t> okno_hlavni::tracked_tag() const {
+    if (!property_list_ || property_list_->tracked_row == -1) {
+        return std::nullopt;
+    }
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = static_cast<int>(property_list_->tracked_row);
+    if (!SendMessageW(property_list_->handle, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(item.lParam);
+}
+
+template <typename Change>
+void okno_hlavni::change_image(Change change) {
+    try {
+        change();
+    } catch (const kestrov_exception& failure) {
+        show_error(failure);
+        refresh_rows();
+        update_commands();
+        return;
+    }
+    commit_change();
+}
+
+void okno_hlavni::commit_change() {
+    if (saves_at_once(*settings)) {
+        try {
+            image_->save();
+        } catch (const kestrov_exception& failure) {
+            modified = true;
+            show_error(failure);
+        }
+    } else {
+        modified = true;
+    }
+    refresh_rows();
+    update_commands();
+}
+
+void okno_hlavni::edit_property() {
+    if (!image_open()) {
+        return;
+    }
+    const auto tag = tracked_tag();
+    if (!tag) {
+        return;
+    }
+    switch (static_cast<tags::tag_id>(*tag)) {
+    case tags::image_description:
+        edit_description();
+        break;
+    case tags::make:
+        edit_maker();
+        break;
+    case tags::model:
+        edit_model();
+        break;
+    case tags::software:
+        edit_software();
+        break;
+    case tags::artist:
+        edit_artist();
+        break;
+    case tags::image_title:
+        edit_title();
+        break;
+    default:
+        break; // GPS and photographic rows are not texts
+    }
+}
+
+void okno_hlavni::edit_text(std::uint32_t tag, const wchar_t* prompt) {
+    if (!image_open()) {
+        return;
+    }
+    std::wstring text;
+    if (!gdi::get_text_property(image_->bitmap(), tag, text)) {
+        text.clear();
+    }
+    if (!ask_text(*app, text, prompt)) {
+        return;
+    }
+    change_image([&] { gdi::set_text_property(image_->bitmap(), tag, text); });
+}
+
+void okno_hlavni::edit_title() {
+    edit_text(tags::image_title, L"Zadej název obrázku");
+}
+
+void okno_hlavni::edit_description() {
+    edit_text(tags::image_description, L"Zadej popis obrázku");
+}
+
+void okno_hlavni::edit_artist() {
+    edit_text(tags::artist, L"Zadej autora obrázku");
+}
+
+void okno_hlavni::edit_maker() {
+    edit_text(tags::make, L"Zadej výrobce");
+}
+
+void okno_hlavni::edit_model() {
+    edit_text(tags::model, L"Zadej zařízení");
+}
+
+void okno_hlavni::edit_software() {
+    edit_text(tags::software, L"Zadej použitý software");
+}
+
+void okno_hlavni::add_property() {
+    if (!image_open()) {
+        return;
+    }
+    // The descriptive tags this image lacks, whatever group the list shows: a tag the image holds
+    // is edited, never added over.
+    tags::missing_tag_list missing;
+    tags::descriptive_rows(image_->bitmap(), *tag_catalogue, missing);
+    const std::int32_t chosen = choose_new_tag(*app, *tag_catalogue, missing, handle);
+    if (chosen == 0) {
+        return;
+    }
+    const auto tag = static_cast<std::uint32_t>(chosen);
+    const std::wstring prompt = L"Zadej hodnotu pro \"" + tag_catalogue->name_of(chosen) + L"\"";
+    std::wstring text;
+    if (!ask_text(*app, text, prompt)) {
+        return;
+    }
+    change_image([&] { gdi::set_text_property(image_->bitmap(), tag, text); });
+}
+
+void okno_hlavni::remove_property() {
+    if (!image_open()) {
+        return;
+    }
+    const auto tag = tracked_tag();
+    if (!tag) {
+        return;
+    }
+    change_image([&] {
+        const imaging::status result = image_->bitmap()->remove_property_item(*tag);
+        // Only a format that holds no items refuses outright; an item already gone is no change
+        // worth reporting.
+        if (result == imaging::status::property_not_supported) {
+            throw gdi::gdiplus_exception(result);
+        }
+    });
 }

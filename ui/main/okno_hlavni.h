@@ -13,7 +13,9 @@
 
 #include <shellapi.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 // The address the web-page command opens.
@@ -39,6 +41,19 @@ public:
     // Empties the list, tracks no row, and fills the rows of the selected group for the image.
     void refresh_rows();
 
+    // The property commands: edit the tracked row's text, add a descriptive text the image lacks,
+    // remove the tracked row's item. Each saves at once or sets the modified flag.
+    void edit_property();
+    void edit_title();
+    void edit_description();
+    void edit_artist();
+    void edit_maker();
+    void edit_model();
+    void edit_software();
+    void add_property();
+    void remove_property();
+    void commit_change();
+
     // The open image, or null.
     kestrov::gdi::bitmap_plus* image() const { return image_.get(); }
     listview_seznam* property_list() const { return property_list_.get(); }
@@ -63,6 +78,15 @@ private:
     std::wstring window_title_for(const std::wstring& path) const;
     void destroy_menu();
     void delete_font();
+    bool image_open() const;
+    // The tag id of the tracked row; nothing when no row is tracked or the list cannot say.
+    std::optional<std::uint32_t> tracked_tag() const;
+    void edit_text(std::uint32_t tag, const wchar_t* prompt);
+    // Makes a change in the image and commits it. A failure is shown and the program goes on:
+    // a change the image refused leaves it as it was; one the file refused stays in the image,
+    // marked as not yet saved, for the user to save again.
+    template <typename Change>
+    void change_image(Change change);
 
     HFONT font_ = nullptr;
     std::wstring title_base_;

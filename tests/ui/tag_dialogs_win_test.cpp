@@ -1,0 +1,272 @@
+// The tag dialogs from the program's own templates, driven from a second thread while their modal
+// loop runs: the driver types, presses buttons and reads back what the dialog shows.
+#include "ui/dialogs/dlg_novy_tag.h"
+#include "ui/dialogs/dlg_tag_dump.h"
+
+#include "app/application_base_win.h"
+#include "base/text_conversion.h"
+#include "image/bitmap_plus.h"
+#include "res/resource_ids.h"
+#include "tags/tag_catalogue.h"
+#include "tags/tag_dump.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A sample photo as Wine sees the Linux path.
+std::wstring corpus_file(const std::string& relative) {
+    std::wstring path;
+    kestrov::utf8_to_wide(std::string(MIRTEL_SOURCE_DIR) + "/../shared/corpus/" + relative, path);
+    for (auto& c : path) {
+        if (c == L'/') {
+            c = L'\\';
+        }
+    }
+    return L"Z:" + path;
+}
+
+// Sends WM_GETTEXT, so it reads a window of the other thread as that thread sees it.
+std::wstring text_of(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+struct dialog_search {
+    int control_id;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK match_dialog(HWND window, LPARAM context) {
+    auto* wanted = reinterpret_cast<dialog_search*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t class_name[16] = {};
+    GetClassNameW(window, class_name, 16);
+    if (process == GetCurrentProcessId() && std::wstring(class_name) == L"#32770" &&
+        IsWindowVisible(window) && GetDlgItem(window, wanted->control_id) != nullptr) {
+        wanted->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits on a second thread for the shown dialog of this process that holds `control_id`, runs
+// `steps` on it and then sends it `closing_command`, as the button with that id would.
+class dialog_driver {
+public:
+    dialog_driver(int control_id, int closing_command, std::function<void(HWND)> steps)
+        : thread_([=, this] { run(control_id, closing_command, steps); }) {}
+    ~dialog_driver() { join(); }
+    dialog_driver(const dialog_driver&) = delete;
+    dialog_driver& operator=(const dialog_driver&) = delete;
+
+    // Whether the dialog was found (and so driven and closed).
+    bool found() {
+        join();
+        return found_;
+    }
+
+private:
+    void join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+
+    void run(int control_id, int closing_command, const std::function<void(HWND)>& steps) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        dialog_search wanted{control_id};
+        while (wanted.found == nullptr && std::chrono::steady_clock::now() < deadline) {
+            EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&wanted));
+            if (wanted.found == nullptr) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        }
+        if (wanted.found == nullptr) {
+            return;
+        }
+        found_ = true;
+        steps(wanted.found);
+        PostMessageW(wanted.found, WM_COMMAND, MAKEWPARAM(closing_command, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(wanted.found, closing_command)));
+    }
+
+    bool found_ = false;
+    std::thread thread_;
+};
+
+struct dump_fields {
+    std::wstring length;
+    std::wstring type;
+    std::wstring hex;
+    bool operator==(const dump_fields&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const dump_fields& fields) {
+    std::string length;
+    std::string type;
+    std::string hex;
+    kestrov::to_multibyte(fields.length, kestrov::code_page_utf8, length);
+    kestrov::to_multibyte(fields.type, kestrov::code_page_utf8, type);
+    kestrov::to_multibyte(fields.hex.substr(0, 60), kestrov::code_page_utf8, hex);
+    return out << "{" << length << ", " << type << ", " << hex << "}";
+}
+
+dump_fields fields_of(HWND dialog) {
+    return {text_of(GetDlgItem(dialog, IDC_DUMP_LENGTH)),
+            text_of(GetDlgItem(dialog, IDC_DUMP_TYPE)), text_of(GetDlgItem(dialog, IDC_DUMP_HEX))};
+}
+
+// Types `id` into the identifier field and presses "Zobrazit".
+dump_fields show(HWND dialog, const wchar_t* id) {
+    SetWindowTextW(GetDlgItem(dialog, IDC_DUMP_ID), id);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_DUMP_SHOW, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_DUMP_SHOW)));
+    return fields_of(dialog);
+}
+
+class TagDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        application.large_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MIRTEL));
+        application.small_icon = application.large_icon;
+        ASSERT_NE(application.large_icon, nullptr);
+    }
+
+    kestrov::application_base application;
+};
+
+TEST_F(TagDialogs, DumpShowsLengthTypeAndBytesOfWhateverIdIsAsked) {
+    kestrov::gdi::bitmap_plus canon(corpus_file("jpg/Canon_40D.jpg"));
+    // The largest maker note of the samples (the Canon photo has none): 40960 bytes, a dump of
+    // 122879 characters.
+    kestrov::gdi::bitmap_plus samsung(corpus_file("jpg/Samsung_Digimax_i50_MP3.jpg"));
+    constexpr std::uint32_t maker_note = 0x927C;
+    const auto expected_note = kestrov::tags::read_dump(*samsung.bitmap(), maker_note);
+    ASSERT_TRUE(expected_note.has_value());
+    ASSERT_GT(expected_note->length, 30000u);
+    ASSERT_FALSE(kestrov::tags::read_dump(*canon.bitmap(), 4242).has_value());
+
+    std::wstring caption;
+    bool icon_set = false;
+    dump_fields before;
+    std::wstring id_before;
+    std::vector<dump_fields> canon_seen;
+    dialog_driver canon_driver(IDC_DUMP_SHOW, IDOK, [&](HWND dialog) {
+        caption = text_of(dialog);
+        icon_set = SendMessageW(dialog, WM_GETICON, ICON_BIG, 0) ==
+                   reinterpret_cast<LRESULT>(application.large_icon);
+        before = fields_of(dialog);
+        id_before = text_of(GetDlgItem(dialog, IDC_DUMP_ID));
+        for (const wchar_t* id : {L"271", L"4242", L"282", L"", L"271", L"0"}) {
+            canon_seen.push_back(show(dialog, id));
+        }
+    });
+    open_tag_dump(application, *canon.bitmap(), nullptr);
+    ASSERT_TRUE(canon_driver.found());
+
+    EXPECT_EQ(caption, application.product_name());
+    EXPECT_TRUE(icon_set);
+    EXPECT_EQ(before, (dump_fields{L"Static", L"Static", L""}));
+    EXPECT_EQ(id_before, L"");
+    const dump_fields make{L"6", L"2", L"43 61 6E 6F 6E 00"};
+    const dump_fields nothing{};
+    const std::vector<dump_fields> expected{
+        make, nothing, {L"8", L"5", L"48 00 00 00 01 00 00 00"}, nothing, make, nothing};
+    EXPECT_EQ(canon_seen, expected);
+
+    // A maker note of tens of kilobytes is shown whole, not cut at the edit's usual limit.
+    dump_fields note_seen;
+    LRESULT hex_limit = 0;
+    dialog_driver samsung_driver(IDC_DUMP_SHOW, IDCANCEL, [&](HWND dialog) {
+        note_seen = show(dialog, L"37500");
+        hex_limit = SendDlgItemMessageW(dialog, IDC_DUMP_HEX, EM_GETLIMITTEXT, 0, 0);
+    });
+    open_tag_dump(application, *samsung.bitmap(), nullptr);
+    ASSERT_TRUE(samsung_driver.found());
+    std::wstring expected_hex;
+    kestrov::utf8_to_wide(expected_note->hex, expected_hex);
+    EXPECT_EQ(note_seen.length, std::to_wstring(expected_note->length));
+    EXPECT_EQ(note_seen.type, L"7");
+    EXPECT_EQ(note_seen.hex.size(), std::size_t{expected_note->length} * 3 - 1);
+    EXPECT_TRUE(note_seen.hex == expected_hex);
+    EXPECT_GE(hex_limit, static_cast<LRESULT>(expected_hex.size()));
+}
+
+struct combo_seen {
+    std::wstring caption;
+    std::vector<std::wstring> entries;
+    LRESULT selected = CB_ERR;
+};
+
+combo_seen read_combo(HWND dialog) {
+    combo_seen seen;
+    seen.caption = text_of(dialog);
+    const HWND combo = GetDlgItem(dialog, IDC_NEW_TAG_COMBO);
+    const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        const auto at = static_cast<WPARAM>(index);
+        std::wstring text(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, at, 0)) + 1,
+                          L'\0');
+        text.resize(static_cast<std::size_t>(
+            SendMessageW(combo, CB_GETLBTEXT, at, reinterpret_cast<LPARAM>(text.data()))));
+        seen.entries.push_back(text);
+    }
+    seen.selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    return seen;
+}
+
+TEST_F(TagDialogs, NewTagOffersTheMissingTagsAndAnswersTheChosenOne) {
+    kestrov::tags::tag_catalogue catalogue;
+    catalogue.fill();
+    const kestrov::tags::missing_tag_list missing{270, 315};
+
+    combo_seen offered;
+    {
+        dialog_driver driver(IDC_NEW_TAG_COMBO, IDOK,
+                             [&](HWND dialog) { offered = read_combo(dialog); });
+        EXPECT_EQ(choose_new_tag(application, catalogue, missing, nullptr), 270);
+        ASSERT_TRUE(driver.found());
+    }
+    EXPECT_EQ(offered.caption, application.product_name());
+    EXPECT_EQ(offered.entries, (std::vector<std::wstring>{L"Popis", L"Autor"}));
+    EXPECT_EQ(offered.selected, 0);
+
+    // The answer is the chosen entry's tag, not its place in the list.
+    {
+        dialog_driver driver(IDC_NEW_TAG_COMBO, IDOK, [](HWND dialog) {
+            SendDlgItemMessageW(dialog, IDC_NEW_TAG_COMBO, CB_SETCURSEL, 1, 0);
+        });
+        EXPECT_EQ(choose_new_tag(application, catalogue, missing, nullptr), 315);
+        ASSERT_TRUE(driver.found());
+    }
+    {
+        dialog_driver driver(IDC_NEW_TAG_COMBO, IDCANCEL, [](HWND) {});
+        EXPECT_EQ(choose_new_tag(application, catalogue, missing, nullptr), 0);
+        ASSERT_TRUE(driver.found());
+    }
+
+    // Nothing to offer: an empty list, and OK chooses nothing.
+    combo_seen empty;
+    {
+        dialog_driver driver(IDC_NEW_TAG_COMBO, IDOK,
+                             [&](HWND dialog) { empty = read_combo(dialog); });
+        EXPECT_EQ(choose_new_tag(application, catalogue, {}, nullptr), 0);
+        ASSERT_TRUE(driver.found());
+    }
+    EXPECT_TRUE(empty.entries.empty());
+    EXPECT_EQ(empty.selected, CB_ERR);
+}
+
+} // namespace

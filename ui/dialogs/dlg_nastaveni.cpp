@@ -1,0 +1,83 @@
+#include "ui/dialogs/dlg_nastaveni.h"
+
+#include "base/kestrov_exception.h"
+#include "res/resource_ids.h"
+
+#include <string>
+#include <utility>
+
+using namespace kestrov;
+
+namespace {
+
+// The application's large and small icons and `caption` on the dialog's frame.
+void dress_dialog(HWND dialog, const application_base& application, const std::wstring& caption) {
+    winapi::require_window(dialog);
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(application.large_icon));
+    winapi::require_window(dialog);
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application.small_icon));
+    if (SendMessageW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str())) == 0) {
+        raise_last_error();
+    }
+}
+
+} // namespace
+
+dlg_nastaveni::dlg_nastaveni(application_base& application, settings_record& settings)
+    : application_(application), settings_(settings) {}
+
+INT_PTR dlg_nastaveni::on_init_dialog(HWND) {
+    try {
+        dress_dialog(handle, application_, L"Předvolby - " + application_.product_name());
+        // The box starts unticked, so only the flag being set needs it changed.
+        if (saves_at_once(settings_)) {
+            item(IDC_SAVE_AT_ONCE); // a template without the box raises
+            if (!CheckDlgButton(handle, IDC_SAVE_AT_ONCE, BST_CHECKED)) {
+                raise_last_error();
+            }
+        }
+        return TRUE;
+    } catch (...) {
+        keep_failure();
+        return FALSE;
+    }
+}
+
+void dlg_nastaveni::on_ok() {
+    winapi::require_window(handle);
+    item(IDC_SAVE_AT_ONCE); // a template without the box raises
+    set_saves_at_once(settings_, IsDlgButtonChecked(handle, IDC_SAVE_AT_ONCE) == BST_CHECKED);
+    // The preferences end with IDOK whoever runs them: the caller takes that as a change.
+    end_dialog(IDOK);
+}
+
+INT_PTR dlg_nastaveni::dialog_proc(UINT message, WPARAM wparam, LPARAM lparam) {
+    try {
+        return dialog_impl::dialog_proc(message, wparam, lparam);
+    } catch (...) {
+        keep_failure();
+        return TRUE;
+    }
+}
+
+// Nothing may unwind through the system's dialog procedure: the failure waits in the object, the
+// dialog ends, and run raises it once the modal loop has returned.
+void dlg_nastaveni::keep_failure() {
+    if (!failure_) {
+        failure_ = std::current_exception();
+    }
+    EndDialog(handle, IDABORT);
+}
+
+INT_PTR dlg_nastaveni::run(HWND owner) {
+    const INT_PTR result = winapi::run_modal(*this, IDD_PREFERENCES, owner);
+    if (failure_) {
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
+    return result;
+}
+
+bool change_preferences(application_base& application, settings_record& settings, HWND owner) {
+    dlg_nastaveni dialog(application, settings);
+    return dialog.run(owner) == IDOK;
+}
