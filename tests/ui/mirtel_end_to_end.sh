@@ -42,8 +42,8 @@ for _ in $(seq 120); do
 done
 [[ -n $window ]] || fail "no window titled \"$title\""
 sleep 2 # the first layout and paint
-mkdir -p "$build_dir/screenshots"
-import -window root "$build_dir/screenshots/end-to-end-main-window.png" ||
+mkdir -p "$source_dir/build/screenshots"
+import -window root "$source_dir/build/screenshots/end-to-end-main-window.png" ||
     fail "no screenshot"
 
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowactivate "$window"
