@@ -137,8 +137,8 @@ out_entry planner::replaced(const tiff_entry& old_entry, const property& item) c
 // them. Its bytes are never replaced: nothing in the program edits a thumbnail.
 void planner::take_thumbnail(out_directory& directory) {
     matched_.insert(id_thumbnail_data);
-    // Only a thumbnail the reader showed can have been removed; a link it could not show (no
-    // length, data outside the block) stays as it is.
+    // Only a thumbnail the reader showed can have been removed; a link it could not show stays as
+    // it is (unless it leads into nothing; see write_anew_what_appending_would_disturb).
     const tiff_ifd* ifd1 = old_.find(tiff_directory::ifd1);
     const bool had_thumbnail =
         ifd1 != nullptr && thumbnail_location(*ifd1, old_.order, old_.block_size).has_value();
@@ -292,6 +292,17 @@ void planner::write_anew_what_appending_would_disturb() {
             return e.points_to ? directories_.count(*e.points_to) == 0
                                : e.into_nothing || e.value_outside;
         });
+        // A thumbnail link into the header or past the end would reach what the save appends.
+        if (kind == tiff_directory::ifd1) {
+            if (const tiff_ifd* ifd1 = old_.find(tiff_directory::ifd1);
+                ifd1 != nullptr &&
+                thumbnail_link_into_nothing(*ifd1, old_.order, old_.block_size)) {
+                std::erase_if(directory.entries, [](const out_entry& e) {
+                    return e.tag == tag_jpeg_interchange_format ||
+                           e.tag == tag_jpeg_interchange_format_length;
+                });
+            }
+        }
         const bool unread_next = directory.next_link == tiff_link::into_nothing;
         const bool under_header = std::any_of(directory.entries.begin(), directory.entries.end(),
                                               [](const out_entry& e) { return e.under_header; });

@@ -106,6 +106,15 @@ thumbnail_location(const tiff_ifd& ifd1, byte_order order, std::uint64_t block_s
     return std::pair{*offset, *length};
 }
 
+bool thumbnail_link_into_nothing(const tiff_ifd& ifd1, byte_order order, std::uint64_t block_size) {
+    const auto offset = first_long(ifd1, tag_jpeg_interchange_format, order);
+    if (!offset) {
+        return false;
+    }
+    const auto length = first_long(ifd1, tag_jpeg_interchange_format_length, order);
+    return *offset < 8 || *offset >= block_size || (length && *length > block_size - *offset);
+}
+
 namespace {
 
 // The thumbnail's JPEG bytes, which JPEGInterchangeFormat points at (Exif 2.3 §4.6.6).

@@ -27,6 +27,10 @@ tiff_directory directory_for_new_item(std::uint32_t id);
 std::optional<std::pair<std::uint32_t, std::uint32_t>>
 thumbnail_location(const tiff_ifd& ifd1, byte_order order, std::uint64_t block_size);
 
+// Whether IFD1's thumbnail link leads into the header or past the end of the block: it holds
+// nothing, and a save must not let it reach what it appends.
+bool thumbnail_link_into_nothing(const tiff_ifd& ifd1, byte_order order, std::uint64_t block_size);
+
 // Whether a TIFF structure can store item `id` as an entry of its own: the id must be a 16-bit tag
 // number, or a thumbnail field's id where there is a thumbnail directory (`with_thumbnail_ifd`: an
 // Exif block; a TIFF file's next directory is a page). Never the pointers to the sub-directories,

@@ -500,6 +500,18 @@ TEST(TiffWriter, DamagedLinksAndValuesCostNoDataAndNoEndlessGrowth) {
         ASSERT_EQ(rewrite_exif_block(block, before.structure, before.metadata.properties, out),
                   status::ok);
         EXPECT_EQ(out, block) << "a thumbnail link without a length was dropped";
+        // Past the end, the link would reach what a save appends: it goes.
+        contents.ifd1.push_back(longs(0x0202, {4}));
+        auto past = build_tiff(contents, byte_order::little);
+        store_u32(past.data() +
+                      entry_at(read_damaged_or_not(past).structure, tiff_directory::ifd1, 0x0201) +
+                      8,
+                  static_cast<std::uint32_t>(past.size() + 2), byte_order::little);
+        const auto saved = setting(past, text_item(0x013B, "Eva"));
+        decoded_metadata after;
+        memory_source source(saved);
+        ASSERT_EQ(read_tiff_block(source, after), status::ok);
+        EXPECT_EQ(after.properties.find(0x501B), nullptr) << "a thumbnail appeared";
     }
     {
         auto block = build_tiff(camera(byte_order::little), byte_order::little);
