@@ -1,5 +1,7 @@
 #include "ui/dialogs/dlg_nastaveni.h"
 
+#include "ui/dialogs/dialog_frame.h"
+
 #include "base/kestrov_exception.h"
 #include "res/resource_ids.h"
 
@@ -7,21 +9,6 @@
 #include <utility>
 
 using namespace kestrov;
-
-namespace {
-
-// The application's large and small icons and `caption` on the dialog's frame.
-void dress_dialog(HWND dialog, const application_base& application, const std::wstring& caption) {
-    winapi::require_window(dialog);
-    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(application.large_icon));
-    winapi::require_window(dialog);
-    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application.small_icon));
-    if (SendMessageW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str())) == 0) {
-        raise_last_error();
-    }
-}
-
-} // namespace
 
 dlg_nastaveni::dlg_nastaveni(application_base& application, settings_record& settings)
     : application_(application), settings_(settings) {}

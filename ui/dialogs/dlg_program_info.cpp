@@ -1,5 +1,7 @@
 #include "ui/dialogs/dlg_program_info.h"
 
+#include "ui/dialogs/dialog_frame.h"
+
 #include "app/message_box_style.h"
 #include "app/version_info_win.h"
 #include "base/kestrov_exception.h"
@@ -17,17 +19,6 @@ namespace {
 
 // The about box while it runs; a second request brings it to the front.
 dlg_program_info* open_about_box = nullptr;
-
-// The application's large and small icons and `caption` on the dialog's frame.
-void dress_dialog(HWND dialog, const application_base& application, const std::wstring& caption) {
-    winapi::require_window(dialog);
-    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(application.large_icon));
-    winapi::require_window(dialog);
-    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application.small_icon));
-    if (SendMessageW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str())) == 0) {
-        raise_last_error();
-    }
-}
 
 // Marks `dialog` as the open about box for as long as it runs.
 class about_box_slot {

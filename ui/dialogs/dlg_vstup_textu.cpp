@@ -1,26 +1,13 @@
 #include "ui/dialogs/dlg_vstup_textu.h"
 
+#include "ui/dialogs/dialog_frame.h"
+
 #include "base/kestrov_exception.h"
 #include "res/resource_ids.h"
 
 #include <utility>
 
 using namespace kestrov;
-
-namespace {
-
-// The application's large and small icons and `caption` on the dialog's frame.
-void dress_dialog(HWND dialog, const application_base& application, const std::wstring& caption) {
-    winapi::require_window(dialog);
-    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(application.large_icon));
-    winapi::require_window(dialog);
-    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application.small_icon));
-    if (SendMessageW(dialog, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str())) == 0) {
-        raise_last_error();
-    }
-}
-
-} // namespace
 
 dlg_vstup_textu::dlg_vstup_textu(application_base& application, std::wstring prompt_text,
                                  std::wstring initial_text)
