@@ -48,13 +48,7 @@ int usage_failure(const std::string& text) {
 }
 
 void report(const std::wstring& path, const std::string& reason) {
-    write(stderr, path);
-    // System texts end with a line break of their own.
-    std::string text = reason;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-        text.pop_back();
-    }
-    write(stderr, ": " + text + "\n");
+    write(stderr, tags::failure_line({path, false, reason}) + "\n");
 }
 
 // A damaged file is shown as far as it is readable; what was skipped is said on stderr, a line

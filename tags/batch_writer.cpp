@@ -1,5 +1,6 @@
 #include "tags/batch_writer.h"
 
+#include "base/text_conversion.h"
 #include "image/bitmap_plus.h"
 #include "image/engine/io/file_system.h"
 #include "image/property_writer.h"
@@ -10,6 +11,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -32,6 +34,7 @@ void apply_texts(gdi::bitmap_plus& bitmap, const descriptive_texts& texts) {
 
 struct prepared_file {
     file_outcome outcome;
+    bool begun = false;
     gdi::bitmap_plus bitmap;
     std::unique_ptr<gdi::pending_save> save;
 };
@@ -42,13 +45,42 @@ std::wstring folder_of(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-// Prepares, flushes and commits one group of distinct files.
+// Tells the progress from the threads that prepare files, one call at a time.
+class progress_counter {
+public:
+    progress_counter(const batch_progress& progress, std::size_t done, std::size_t total)
+        : progress_(progress), done_(done), total_(total) {}
+
+    void file_done() {
+        const std::lock_guard lock(mutex_);
+        ++done_;
+        if (progress_) {
+            progress_(done_, total_);
+        }
+    }
+
+private:
+    const batch_progress& progress_;
+    std::mutex mutex_;
+    std::size_t done_;
+    std::size_t total_;
+};
+
+// Prepares, flushes and commits one group of distinct files; the files begun are always the
+// first ones of the group.
 void write_group(std::vector<prepared_file>& group, const descriptive_texts& texts, unsigned jobs,
-                 bool flush_each) {
+                 bool flush_each, progress_counter& progress, const batch_continue& keep_running) {
     std::atomic<std::size_t> next{0};
     auto prepare = [&] {
-        for (std::size_t i = next++; i < group.size(); i = next++) {
+        // Asked before an index is taken, so that no taken file is left out and the files begun
+        // stay a prefix of the group.
+        while (!keep_running || keep_running()) {
+            const std::size_t i = next++;
+            if (i >= group.size()) {
+                break;
+            }
             auto& file = group[i];
+            file.begun = true;
             try {
                 file.bitmap.load(file.outcome.path);
                 apply_texts(file.bitmap, texts);
@@ -57,6 +89,7 @@ void write_group(std::vector<prepared_file>& group, const descriptive_texts& tex
                 file.outcome.reason = error.what();
                 file.bitmap.release();
             }
+            progress.file_done();
         }
     };
     std::vector<std::thread> workers;
@@ -123,7 +156,8 @@ file_outcome write_descriptive_texts(const std::wstring& path, const descriptive
 
 std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring>& paths,
                                                   const descriptive_texts& texts, unsigned jobs,
-                                                  const batch_progress& progress) {
+                                                  const batch_progress& progress,
+                                                  const batch_continue& keep_running) {
     const bool flush_each = !imaging::file_system_flush_available();
     jobs = std::max(jobs, 1U);
     std::vector<file_outcome> outcomes;
@@ -141,16 +175,36 @@ std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring
         for (std::size_t i = 0; i < group.size(); ++i) {
             group[i].outcome.path = paths[start + i];
         }
-        write_group(group, texts, jobs, flush_each);
+        progress_counter counter(progress, start, paths.size());
+        write_group(group, texts, jobs, flush_each, counter, keep_running);
         for (auto& file : group) {
-            outcomes.push_back(std::move(file.outcome));
-            if (progress) {
-                progress(outcomes.size(), paths.size());
+            if (!file.begun) {
+                return outcomes;
             }
+            outcomes.push_back(std::move(file.outcome));
         }
         start = end;
     }
     return outcomes;
+}
+
+std::string failure_line(const file_outcome& outcome) {
+    std::string line;
+    to_multibyte(outcome.path, code_page_utf8, line);
+    line += ": ";
+    for (const char c : outcome.reason) {
+        if (c == '\n' || c == '\r') {
+            if (!line.empty() && line.back() != ' ') {
+                line += ' ';
+            }
+        } else {
+            line += c;
+        }
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
 }
 
 } // namespace kestrov::tags

@@ -31,13 +31,23 @@ struct file_outcome {
 // failure leaves the file as it was and is returned as the reason.
 file_outcome write_descriptive_texts(const std::wstring& path, const descriptive_texts& texts);
 
+// Told after each file has been read and prepared, one call at a time, with `done` counting up.
 using batch_progress = std::function<void(std::size_t done, std::size_t total)>;
+// Asked before each file is begun; once it answers false, no further file is begun.
+using batch_continue = std::function<bool()>;
 
 // The same for many files, in order of the list; a file listed twice is written twice. Up to
 // `jobs` files are read and written at once. New versions are flushed together, then put in
-// place of the originals; a file that fails never stops the others.
+// place of the originals; a file that fails never stops the others. The outcomes are those of
+// the files begun, in list order: when `keep_running` stopped the batch, the files after them are
+// left untouched and have no outcome.
 std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring>& paths,
                                                   const descriptive_texts& texts, unsigned jobs,
-                                                  const batch_progress& progress = {});
+                                                  const batch_progress& progress = {},
+                                                  const batch_continue& keep_running = {});
+
+// "<path>: <reason>" for a file that was not written, as the user is told of it; the reason's own
+// line breaks are dropped. UTF-8.
+std::string failure_line(const file_outcome& outcome);
 
 } // namespace kestrov::tags

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
@@ -109,6 +110,38 @@ TEST_F(BatchWriterTest, FieldsAreWrittenToTheirTags) {
     EXPECT_EQ(text(file, 0x010F), L"Výrobce");
     EXPECT_EQ(text(file, 0x0110), L"Model");
     EXPECT_EQ(text(file, 0x0131), L"Software");
+}
+
+// Stopping begins no further file: the files begun are written completely and the rest keep their
+// original bytes, whatever number of files is prepared at once.
+TEST_F(BatchWriterTest, AStoppedBatchWritesTheFilesBegunAndLeavesTheRestUntouched) {
+    for (const unsigned jobs : {1U, 3U}) {
+        std::vector<std::wstring> files;
+        for (int i = 0; i < 6; ++i) {
+            files.push_back(photo("p" + std::to_string(jobs) + std::to_string(i) + ".tif"));
+        }
+        std::atomic<int> asked{0};
+        const auto outcomes = write_descriptive_texts(files, author_only(L"Eva"), jobs, {},
+                                                      [&asked] { return asked++ < 2; });
+        ASSERT_LE(outcomes.size(), 2U) << jobs;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const bool begun = i < outcomes.size();
+            EXPECT_EQ(text(files[i], 0x013B),
+                      begun ? std::optional<std::wstring>(L"Eva") : std::nullopt)
+                << i;
+            if (begun) {
+                EXPECT_TRUE(outcomes[i].written) << outcomes[i].reason;
+                EXPECT_EQ(outcomes[i].path, files[i]);
+            }
+        }
+    }
+    EXPECT_EQ(files_in_folder(), 12U);
+}
+
+TEST(FailureLine, NamesTheFileAndGivesTheReasonOnOneLine) {
+    EXPECT_EQ(failure_line({L"C:\\fotky\\léto.jpg", false, "Přístup byl odepřen.\r\n"}),
+              "C:\\fotky\\léto.jpg: Přístup byl odepřen.");
+    EXPECT_EQ(failure_line({L"a.jpg", false, "první\ndruhá"}), "a.jpg: první druhá");
 }
 
 } // namespace
