@@ -6,6 +6,7 @@
 #include "image/bitmap_plus.h"
 #include "image/gdiplus_exception.h"
 #include "image/supported_extensions.h"
+#include "tags/batch_report.h"
 #include "tags/batch_writer.h"
 #include "tags/group_rows.h"
 #include "tags/tag_dump.h"

@@ -58,3 +58,18 @@
 #define IDC_ABOUT_ICON 1020
 #define IDC_ABOUT_WEB 1021
 #define IDC_ABOUT_EMAIL 1022
+
+// The batch writing dialog: the only-selected box, the file list, the six fields in the order
+// their tags are written, and the buttons.
+#define IDD_BATCH 113
+#define IDC_BATCH_SELECTED_ONLY 1023
+#define IDC_BATCH_FILES 1024
+#define IDC_BATCH_TITLE 1025
+#define IDC_BATCH_DESCRIPTION 1026
+#define IDC_BATCH_AUTHOR 1027
+#define IDC_BATCH_MAKER 1028
+#define IDC_BATCH_MODEL 1029
+#define IDC_BATCH_SOFTWARE 1030
+#define IDC_BATCH_WRITE 1031
+#define IDC_BATCH_ADD 1032
+#define IDC_BATCH_REMOVE 1033

@@ -1,6 +1,5 @@
 #include "tags/batch_writer.h"
 
-#include "base/text_conversion.h"
 #include "image/bitmap_plus.h"
 #include "image/engine/io/file_system.h"
 #include "image/property_writer.h"
@@ -186,25 +185,6 @@ std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring
         start = end;
     }
     return outcomes;
-}
-
-std::string failure_line(const file_outcome& outcome) {
-    std::string line;
-    to_multibyte(outcome.path, code_page_utf8, line);
-    line += ": ";
-    for (const char c : outcome.reason) {
-        if (c == '\n' || c == '\r') {
-            if (!line.empty() && line.back() != ' ') {
-                line += ' ';
-            }
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ') {
-        line.pop_back();
-    }
-    return line;
 }
 
 } // namespace kestrov::tags

@@ -46,8 +46,4 @@ std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring
                                                   const batch_progress& progress = {},
                                                   const batch_continue& keep_running = {});
 
-// "<path>: <reason>" for a file that was not written, as the user is told of it; the reason's own
-// line breaks are dropped. UTF-8.
-std::string failure_line(const file_outcome& outcome);
-
 } // namespace kestrov::tags

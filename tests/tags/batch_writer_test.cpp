@@ -1,3 +1,4 @@
+#include "tags/batch_report.h"
 #include "tags/batch_writer.h"
 
 #include "image/bitmap_plus.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -117,8 +119,8 @@ TEST_F(BatchWriterTest, FieldsAreWrittenToTheirTags) {
 TEST_F(BatchWriterTest, AStoppedBatchWritesTheFilesBegunAndLeavesTheRestUntouched) {
     for (const unsigned jobs : {1U, 3U}) {
         std::vector<std::wstring> files;
-        for (int i = 0; i < 6; ++i) {
-            files.push_back(photo("p" + std::to_string(jobs) + std::to_string(i) + ".tif"));
+        for (unsigned i = 0; i < 6; ++i) {
+            files.push_back(photo(std::to_string(jobs * 10 + i) + ".tif"));
         }
         std::atomic<int> asked{0};
         const auto outcomes = write_descriptive_texts(files, author_only(L"Eva"), jobs, {},
@@ -142,6 +144,19 @@ TEST(FailureLine, NamesTheFileAndGivesTheReasonOnOneLine) {
     EXPECT_EQ(failure_line({L"C:\\fotky\\léto.jpg", false, "Přístup byl odepřen.\r\n"}),
               "C:\\fotky\\léto.jpg: Přístup byl odepřen.");
     EXPECT_EQ(failure_line({L"a.jpg", false, "první\ndruhá"}), "a.jpg: první druhá");
+}
+
+TEST(BatchSummary, CountsTheWrittenFilesListsTheFailedOnesAndSaysWhenTheRunWasStopped) {
+    std::vector<file_outcome> outcomes = {{L"a.jpg", true, {}}, {L"b.jpg", false, "chyba"}};
+    EXPECT_EQ(batch_summary({outcomes[0]}, 1), "");
+    EXPECT_EQ(batch_summary(outcomes, 2),
+              "Zapsáno 1 z 2 souborů. Tyto soubory zůstaly beze změny:\n\nb.jpg: chyba");
+    EXPECT_NE(batch_summary(outcomes, 5).find("zbylých 3 souborů zůstalo beze změny"),
+              std::string::npos);
+    outcomes.assign(failures_listed + 3, {L"x.jpg", false, "chyba"});
+    const auto many = batch_summary(outcomes, outcomes.size());
+    EXPECT_EQ(std::count(many.begin(), many.end(), '\n'), 2 + failures_listed);
+    EXPECT_NE(many.find("… a dalších 3."), std::string::npos);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include "res/resource_ids.h"
 
 #include <string>
-#include <utility>
 
 using namespace kestrov;
 
@@ -14,20 +13,15 @@ dlg_nastaveni::dlg_nastaveni(application_base& application, settings_record& set
     : application_(application), settings_(settings) {}
 
 INT_PTR dlg_nastaveni::on_init_dialog(HWND) {
-    try {
-        dress_dialog(handle, application_, L"Předvolby - " + application_.product_name());
-        // The box starts unticked, so only the flag being set needs it changed.
-        if (saves_at_once(settings_)) {
-            item(IDC_SAVE_AT_ONCE); // a template without the box raises
-            if (!CheckDlgButton(handle, IDC_SAVE_AT_ONCE, BST_CHECKED)) {
-                raise_last_error();
-            }
+    dress_dialog(handle, application_, L"Předvolby - " + application_.product_name());
+    // The box starts unticked, so only the flag being set needs it changed.
+    if (saves_at_once(settings_)) {
+        item(IDC_SAVE_AT_ONCE); // a template without the box raises
+        if (!CheckDlgButton(handle, IDC_SAVE_AT_ONCE, BST_CHECKED)) {
+            raise_last_error();
         }
-        return TRUE;
-    } catch (...) {
-        keep_failure();
-        return FALSE;
     }
+    return TRUE;
 }
 
 void dlg_nastaveni::on_ok() {
@@ -38,30 +32,8 @@ void dlg_nastaveni::on_ok() {
     end_dialog(IDOK);
 }
 
-INT_PTR dlg_nastaveni::dialog_proc(UINT message, WPARAM wparam, LPARAM lparam) {
-    try {
-        return dialog_impl::dialog_proc(message, wparam, lparam);
-    } catch (...) {
-        keep_failure();
-        return TRUE;
-    }
-}
-
-// Nothing may unwind through the system's dialog procedure: the failure waits in the object, the
-// dialog ends, and run raises it once the modal loop has returned.
-void dlg_nastaveni::keep_failure() {
-    if (!failure_) {
-        failure_ = std::current_exception();
-    }
-    EndDialog(handle, IDABORT);
-}
-
 INT_PTR dlg_nastaveni::run(HWND owner) {
-    const INT_PTR result = winapi::run_modal(*this, IDD_PREFERENCES, owner);
-    if (failure_) {
-        std::rethrow_exception(std::exchange(failure_, nullptr));
-    }
-    return result;
+    return winapi::run_modal(*this, IDD_PREFERENCES, owner);
 }
 
 bool change_preferences(application_base& application, settings_record& settings, HWND owner) {

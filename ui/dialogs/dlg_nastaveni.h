@@ -5,8 +5,6 @@
 #include "app/settings.h"
 #include "ui/toolkit/dialog_impl.h"
 
-#include <exception>
-
 class dlg_nastaveni : public kestrov::winapi::dialog_impl {
 public:
     dlg_nastaveni(kestrov::application_base& application, kestrov::settings_record& settings);
@@ -17,18 +15,14 @@ public:
     // Sets or clears the flag in the settings held in memory, from the box, and ends the dialog
     // with IDOK. The caller stores the settings.
     void on_ok() override;
-    INT_PTR dialog_proc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
     // Runs the dialog modally from its template over `owner`. What a handler raised inside the
     // modal loop ends the dialog and is raised again here.
     INT_PTR run(HWND owner);
 
 private:
-    void keep_failure();
-
     kestrov::application_base& application_;
     kestrov::settings_record& settings_;
-    std::exception_ptr failure_;
 };
 
 // Shows the preferences over `owner`. True when the user accepted them: `settings` may then have

@@ -38,63 +38,53 @@ private:
 dlg_program_info::dlg_program_info(application_base& application) : application_(application) {}
 
 INT_PTR dlg_program_info::on_init_dialog(HWND) {
-    try {
-        system_background = true;
-        dress_dialog(handle, application_, L"O aplikaci - " + application_.product_name());
+    system_background = true;
+    dress_dialog(handle, application_, L"O aplikaci - " + application_.product_name());
 
-        name_text.attach(item(IDC_ABOUT_NAME).handle, winapi::text_styles::title);
-        copyright_text.attach(item(IDC_ABOUT_COPYRIGHT).handle, winapi::text_styles::plain);
-        version_text.attach(item(IDC_ABOUT_VERSION).handle, winapi::text_styles::note);
-        if (SendMessageW(name_text.handle, WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(application_.product_name().c_str())) == 0) {
-            raise_last_error();
-        }
-
-        link_tips.create(handle);
-        link_tips.add_tool(item(IDC_ABOUT_EMAIL).handle, IDS_ABOUT_EMAIL_TIP);
-        link_tips.add_tool(item(IDC_ABOUT_WEB).handle, IDS_ABOUT_WEB_TIP);
-
-        const std::wstring copyright = version_string(L"LegalCopyright");
-        if (!SetDlgItemTextW(handle, IDC_ABOUT_COPYRIGHT, copyright.c_str())) {
-            raise_last_error();
-        }
-        const std::wstring version = L"verze: " + product_version() + L"  (64-bitová verze)";
-        if (!SetDlgItemTextW(handle, IDC_ABOUT_VERSION, version.c_str())) {
-            raise_last_error();
-        }
-
-        // The template makes the name an ordinary static; from here on name_text draws it in its
-        // own font through the reflected WM_DRAWITEM.
-        constexpr LONG_PTR drawn_by_owner = SS_NOTIFY | SS_OWNERDRAW;
-        const LONG_PTR style = GetWindowLongPtrW(name_text.handle, GWL_STYLE);
-        if ((style & drawn_by_owner) != drawn_by_owner) {
-            SetLastError(0);
-            if (SetWindowLongPtrW(name_text.handle, GWL_STYLE, style | drawn_by_owner) == 0 &&
-                GetLastError() != 0) {
-                raise_last_error();
-            }
-        }
-
-        winapi::require_window(handle);
-        SetForegroundWindow(handle);
-        return TRUE;
-    } catch (...) {
-        keep_failure();
-        return FALSE;
+    name_text.attach(item(IDC_ABOUT_NAME).handle, winapi::text_styles::title);
+    copyright_text.attach(item(IDC_ABOUT_COPYRIGHT).handle, winapi::text_styles::plain);
+    version_text.attach(item(IDC_ABOUT_VERSION).handle, winapi::text_styles::note);
+    if (SendMessageW(name_text.handle, WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(application_.product_name().c_str())) == 0) {
+        raise_last_error();
     }
+
+    link_tips.create(handle);
+    link_tips.add_tool(item(IDC_ABOUT_EMAIL).handle, IDS_ABOUT_EMAIL_TIP);
+    link_tips.add_tool(item(IDC_ABOUT_WEB).handle, IDS_ABOUT_WEB_TIP);
+
+    const std::wstring copyright = version_string(L"LegalCopyright");
+    if (!SetDlgItemTextW(handle, IDC_ABOUT_COPYRIGHT, copyright.c_str())) {
+        raise_last_error();
+    }
+    const std::wstring version = L"verze: " + product_version() + L"  (64-bitová verze)";
+    if (!SetDlgItemTextW(handle, IDC_ABOUT_VERSION, version.c_str())) {
+        raise_last_error();
+    }
+
+    // The template makes the name an ordinary static; from here on name_text draws it in its
+    // own font through the reflected WM_DRAWITEM.
+    constexpr LONG_PTR drawn_by_owner = SS_NOTIFY | SS_OWNERDRAW;
+    const LONG_PTR style = GetWindowLongPtrW(name_text.handle, GWL_STYLE);
+    if ((style & drawn_by_owner) != drawn_by_owner) {
+        SetLastError(0);
+        if (SetWindowLongPtrW(name_text.handle, GWL_STYLE, style | drawn_by_owner) == 0 &&
+            GetLastError() != 0) {
+            raise_last_error();
+        }
+    }
+
+    winapi::require_window(handle);
+    SetForegroundWindow(handle);
+    return TRUE;
 }
 
 INT_PTR dlg_program_info::dialog_proc(UINT message, WPARAM wparam, LPARAM lparam) {
-    try {
-        if (message == WM_NOTIFY && lparam != 0 &&
-            reinterpret_cast<const NMHDR*>(lparam)->code == NM_CLICK) {
-            open_link(wparam);
-        }
-        return dialog_impl::dialog_proc(message, wparam, lparam);
-    } catch (...) {
-        keep_failure();
-        return TRUE;
+    if (message == WM_NOTIFY && lparam != 0 &&
+        reinterpret_cast<const NMHDR*>(lparam)->code == NM_CLICK) {
+        open_link(wparam);
     }
+    return dialog_impl::dialog_proc(message, wparam, lparam);
 }
 
 // The web page must open; an e-mail address that no program on the system takes is let be.
@@ -111,24 +101,11 @@ void dlg_program_info::open_link(WPARAM control_id) {
     }
 }
 
-// Nothing may unwind through the system's dialog procedure: the failure waits in the object, the
-// dialog ends, and run raises it once the modal loop has returned.
-void dlg_program_info::keep_failure() {
-    if (!failure_) {
-        failure_ = std::current_exception();
-    }
-    EndDialog(handle, IDABORT);
-}
-
 INT_PTR dlg_program_info::run(HWND owner) {
     // The links are SysLink controls, which the common controls register on request.
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
-    const INT_PTR result = winapi::run_modal(*this, IDD_ABOUT, owner);
-    if (failure_) {
-        std::rethrow_exception(std::exchange(failure_, nullptr));
-    }
-    return result;
+    return winapi::run_modal(*this, IDD_ABOUT, owner);
 }
 
 void show_about_box(application_base& application, HWND owner) {

@@ -7,8 +7,6 @@
 #include "ui/toolkit/static_text.h"
 #include "ui/toolkit/tool_tip.h"
 
-#include <exception>
-
 // The maker's addresses. The links of template 112 show and open the same ones.
 inline constexpr wchar_t maker_web_page[] = L"https://example.com/kestrov/";
 inline constexpr wchar_t maker_email[] = L"mirtel@example.com";
@@ -35,10 +33,8 @@ public:
 
 private:
     void open_link(WPARAM control_id);
-    void keep_failure();
 
     kestrov::application_base& application_;
-    std::exception_ptr failure_;
 };
 
 // Shows the about box over `owner`. While one is open, it is brought to the front instead and

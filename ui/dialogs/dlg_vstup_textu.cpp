@@ -14,20 +14,15 @@ dlg_vstup_textu::dlg_vstup_textu(application_base& application, std::wstring pro
     : prompt(std::move(prompt_text)), text(std::move(initial_text)), application_(application) {}
 
 INT_PTR dlg_vstup_textu::on_init_dialog(HWND) {
-    try {
-        dress_dialog(handle, application_, application_.product_name());
-        // A description may be long: the edit takes any length rather than cutting what is typed
-        // or pasted at the system's default limit.
-        SendMessageW(item(IDC_TEXT_EDIT).handle, EM_SETLIMITTEXT, 0, 0);
-        if (!SetDlgItemTextW(handle, IDC_TEXT_PROMPT, prompt.c_str()) ||
-            !SetDlgItemTextW(handle, IDC_TEXT_EDIT, text.c_str())) {
-            raise_last_error();
-        }
-        return TRUE;
-    } catch (...) {
-        keep_failure();
-        return FALSE;
+    dress_dialog(handle, application_, application_.product_name());
+    // A description may be long: the edit takes any length rather than cutting what is typed
+    // or pasted at the system's default limit.
+    SendMessageW(item(IDC_TEXT_EDIT).handle, EM_SETLIMITTEXT, 0, 0);
+    if (!SetDlgItemTextW(handle, IDC_TEXT_PROMPT, prompt.c_str()) ||
+        !SetDlgItemTextW(handle, IDC_TEXT_EDIT, text.c_str())) {
+        raise_last_error();
     }
+    return TRUE;
 }
 
 void dlg_vstup_textu::on_ok() {
@@ -37,30 +32,8 @@ void dlg_vstup_textu::on_ok() {
     }
 }
 
-INT_PTR dlg_vstup_textu::dialog_proc(UINT message, WPARAM wparam, LPARAM lparam) {
-    try {
-        return dialog_impl::dialog_proc(message, wparam, lparam);
-    } catch (...) {
-        keep_failure();
-        return TRUE;
-    }
-}
-
-// Nothing may unwind through the system's dialog procedure: the failure waits in the object, the
-// dialog ends, and run raises it once the modal loop has returned.
-void dlg_vstup_textu::keep_failure() {
-    if (!failure_) {
-        failure_ = std::current_exception();
-    }
-    EndDialog(handle, IDABORT);
-}
-
 INT_PTR dlg_vstup_textu::run(HWND owner) {
-    const INT_PTR result = winapi::run_modal(*this, IDD_TEXT_INPUT, owner);
-    if (failure_) {
-        std::rethrow_exception(std::exchange(failure_, nullptr));
-    }
-    return result;
+    return winapi::run_modal(*this, IDD_TEXT_INPUT, owner);
 }
 
 bool ask_text(application_base& application, std::wstring& text, const std::wstring& prompt) {

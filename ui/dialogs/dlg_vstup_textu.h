@@ -5,7 +5,6 @@
 #include "app/application_base_win.h"
 #include "ui/toolkit/dialog_impl.h"
 
-#include <exception>
 #include <string>
 
 class dlg_vstup_textu : public kestrov::winapi::dialog_impl {
@@ -18,7 +17,6 @@ public:
     INT_PTR on_init_dialog(HWND focus_window) override;
     // Takes the edit's text and ends the dialog with IDOK.
     void on_ok() override;
-    INT_PTR dialog_proc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
     // Runs the dialog modally from its template over `owner`. What a handler raised inside the
     // modal loop ends the dialog and is raised again here.
@@ -29,10 +27,7 @@ public:
     std::wstring text;
 
 private:
-    void keep_failure();
-
     kestrov::application_base& application_;
-    std::exception_ptr failure_;
 };
 
 // Asks for a text over the active window. True, with `text` replaced by what the user typed, when

@@ -10,11 +10,13 @@
 #include "tags/group_rows.h"
 #include "ui/dialogs/dlg_nastaveni.h"
 #include "ui/dialogs/dlg_novy_tag.h"
+#include "ui/dialogs/dlg_popisne_tagy.h"
 #include "ui/dialogs/dlg_program_info.h"
 #include "ui/dialogs/dlg_tag_dump.h"
 #include "ui/dialogs/dlg_vstup_textu.h"
 #include "ui/main/aplikace.h"
 #include "ui/main/image_file_checks.h"
+#include "ui/main/image_file_dialog.h"
 #include "ui/main/main_messages.h"
 #include "ui/main/program_objects.h"
 #include "ui/main/window_placement.h"
@@ -265,8 +267,15 @@ void okno_hlavni::on_command(WPARAM wparam, LPARAM) {
     case IDM_ABOUT:
         show_about_box(*app, handle);
         break;
+    case IDM_BATCH:
+        try {
+            open_batch(*app, handle);
+        } catch (const kestrov_exception& failure) {
+            show_error(failure);
+        }
+        break;
     default:
-        break; // the batch dialog arrives with its own work
+        break;
     }
 }
 
@@ -362,46 +371,12 @@ void okno_hlavni::show_open_dialog() {
         ~running_flag() { flag = false; }
     } reset{open_dialog_running_};
 
-    IFileOpenDialog* dialog = nullptr;
-    HRESULT result = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IFileOpenDialog, reinterpret_cast<void**>(&dialog));
-    if (FAILED(result)) {
-        throw kestrov_exception(static_cast<hresult>(result));
-    }
-    if (dialog == nullptr) {
-        throw kestrov_exception(static_cast<hresult>(E_NOINTERFACE));
-    }
-    struct release_dialog {
-        IFileOpenDialog* dialog;
-        ~release_dialog() { dialog->Release(); }
-    } release{dialog};
-    result = dialog->SetFileTypes(image_file_type_count, image_file_types);
-    if (FAILED(result)) {
-        throw kestrov_exception(static_cast<hresult>(result));
-    }
-    if (dialog->Show(nullptr) != S_OK) {
+    image_file_dialog dialog;
+    if (!dialog.show()) {
         return;
     }
     try {
-        IShellItem* item = nullptr;
-        result = dialog->GetResult(&item);
-        if (FAILED(result) || item == nullptr) {
-            throw kestrov_exception(static_cast<hresult>(FAILED(result) ? result : E_FAIL));
-        }
-        wchar_t* chosen = nullptr;
-        result = item->GetDisplayName(SIGDN_FILESYSPATH, &chosen);
-        item->Release();
-        if (FAILED(result)) {
-            throw kestrov_exception(static_cast<hresult>(result));
-        }
-        if (chosen == nullptr) {
-            const DWORD error = GetLastError();
-            throw kestrov_exception(error != 0 ? hresult_from_win32(error)
-                                               : static_cast<hresult>(E_FAIL));
-        }
-        const std::wstring path = chosen;
-        CoTaskMemFree(chosen);
-        open_file(path);
+        open_file(dialog.chosen_path());
     } catch (const kestrov_exception& failure) {
         show_error(failure);
     }

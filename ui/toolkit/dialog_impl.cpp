@@ -4,6 +4,7 @@
 #include "ui/toolkit/reflection.h"
 
 #include <exception>
+#include <utility>
 
 namespace kestrov::winapi {
 
@@ -12,14 +13,33 @@ INT_PTR CALLBACK static_dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
         auto* object = reinterpret_cast<dialog_impl*>(lparam);
         SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
         object->handle = hwnd;
-        return object->on_init_dialog(reinterpret_cast<HWND>(wparam));
+        try {
+            return object->on_init_dialog(reinterpret_cast<HWND>(wparam));
+        } catch (...) {
+            object->keep_failure(std::current_exception());
+            return FALSE;
+        }
     }
     // Messages before WM_INITDIALOG (WM_SETFONT among them) find no object and are not handled.
     auto* object = reinterpret_cast<dialog_impl*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (object == nullptr) {
         return 0;
     }
-    return object->dialog_proc(message, wparam, lparam);
+    try {
+        return object->dialog_proc(message, wparam, lparam);
+    } catch (...) {
+        object->keep_failure(std::current_exception());
+        return TRUE;
+    }
+}
+
+void dialog_impl::keep_failure(std::exception_ptr raised) {
+    if (!kept_failure) {
+        kept_failure = std::move(raised);
+    }
+    if (modal && IsWindow(handle)) {
+        EndDialog(handle, IDABORT);
+    }
 }
 
 dialog_impl::~dialog_impl() {
@@ -102,6 +122,9 @@ INT_PTR run_modal(dialog_impl& dialog, int template_id, HWND owner) {
     dialog.modal = true;
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(template_id), owner,
                                            static_dialog_proc, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog.kept_failure) {
+        std::rethrow_exception(std::exchange(dialog.kept_failure, nullptr));
+    }
     if (result == -1) {
         raise_last_error();
     }

@@ -5,6 +5,8 @@
 
 #include "ui/toolkit/window.h"
 
+#include <exception>
+
 namespace kestrov::winapi {
 
 class dialog_impl : public window {
@@ -35,6 +37,12 @@ public:
     // Set by whoever runs the dialog, just before the modal loop; the default hooks end the dialog
     // only then.
     bool modal = false;
+
+    // What a handler raised. Nothing may unwind through the system's dialog procedure, so the
+    // failure waits here, a modal dialog ends with IDABORT, and run_modal raises it again once
+    // the modal loop has returned. Only the first failure is kept.
+    void keep_failure(std::exception_ptr failure);
+    std::exception_ptr kept_failure;
 };
 
 // Passed to DialogBoxParamW with the dialog object as its parameter.
@@ -42,7 +50,7 @@ INT_PTR CALLBACK static_dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
 
 // Runs `dialog` modally from template `template_id` of this module and returns the dialog's
 // result: IDOK (1) means accepted, anything else cancelled. A template that cannot be shown
-// raises rather than looking like a cancel.
+// raises rather than looking like a cancel, and so does what a handler raised in the loop.
 INT_PTR run_modal(dialog_impl& dialog, int template_id, HWND owner);
 
 } // namespace kestrov::winapi

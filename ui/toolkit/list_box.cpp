@@ -3,7 +3,6 @@
 #include "base/kestrov_exception.h"
 
 #include <algorithm>
-#include <functional>
 #include <new>
 #include <vector>
 
@@ -20,15 +19,15 @@ int list_box::add_string(const wchar_t* text) {
     return static_cast<int>(index);
 }
 
-void list_box::remove_selected() {
+std::vector<int> list_box::selected_indexes() const {
     const LRESULT count = SendMessageW(handle, LB_GETSELCOUNT, 0, 0);
     if (count == LB_ERR) {
         raise_last_error();
     }
-    if (count == 0) {
-        return;
-    }
     std::vector<int> selected;
+    if (count == 0) {
+        return selected;
+    }
     try {
         selected.resize(static_cast<std::size_t>(count));
     } catch (const std::bad_alloc&) {
@@ -39,8 +38,22 @@ void list_box::remove_selected() {
     if (filled == LB_ERR || filled != count) {
         raise_last_error();
     }
+    std::sort(selected.begin(), selected.end());
+    return selected;
+}
+
+int list_box::count() const {
+    const LRESULT count = SendMessageW(handle, LB_GETCOUNT, 0, 0);
+    if (count == LB_ERR) {
+        raise_last_error();
+    }
+    return static_cast<int>(count);
+}
+
+void list_box::remove_selected() {
+    auto selected = selected_indexes();
     // From the highest index down, so the indices still to be deleted keep naming their items.
-    std::sort(selected.begin(), selected.end(), std::greater<>());
+    std::reverse(selected.begin(), selected.end());
     for (const int index : selected) {
         if (SendMessageW(handle, LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR) {
             raise_last_error();

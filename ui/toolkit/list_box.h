@@ -5,6 +5,7 @@
 #include "ui/toolkit/window.h"
 
 #include <string>
+#include <vector>
 
 namespace kestrov::winapi {
 
@@ -14,6 +15,10 @@ public:
     int add_string(const wchar_t* text);
     // Removes every selected item of a multiple-selection list box.
     void remove_selected();
+    // The indexes of the selected items of a multiple-selection list box, lowest first.
+    std::vector<int> selected_indexes() const;
+    // How many items the list holds.
+    int count() const;
     // The text of item `index`; an index that names no item raises with E_INVALIDARG.
     std::wstring item_text(int index) const;
 

@@ -1,0 +1,31 @@
+// The system's file-open dialog as both ways of picking an image file use it: one file at a time,
+// under the image file types, with no owner window.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+#include <shobjidl.h>
+
+namespace kestrov {
+
+class image_file_dialog {
+public:
+    // Creates the dialog and gives it the image file types; raises kestrov_exception with the
+    // failing result code.
+    image_file_dialog();
+    image_file_dialog(const image_file_dialog&) = delete;
+    image_file_dialog& operator=(const image_file_dialog&) = delete;
+    ~image_file_dialog();
+
+    // Shows the dialog; false when the user cancelled or it failed.
+    bool show();
+    // The file-system path of the chosen file; raises kestrov_exception when it cannot be taken.
+    std::wstring chosen_path();
+
+private:
+    IFileOpenDialog* dialog_ = nullptr;
+};
+
+} // namespace kestrov
