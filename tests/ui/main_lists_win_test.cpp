@@ -5,6 +5,7 @@
 
 #include "support/temporary_folder.h"
 #include "ui/test_window.h"
+#include "win/dialog_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -141,26 +142,6 @@ fs::path wine_path(const std::string& linux_path) {
     return fs::path(path);
 }
 
-// A drop as the shell hands it over: a DROPFILES header, then the wide paths, each ended by a
-// zero, and one more zero.
-HDROP make_drop(const std::vector<std::wstring>& paths) {
-    std::wstring names;
-    for (const auto& path : paths) {
-        names += path;
-        names.push_back(L'\0');
-    }
-    names.push_back(L'\0');
-    const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), names.data(),
-                names.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 TEST(ListboxSoubory, DroppedImagesAreListedInDropOrderAndEverythingElseSkipped) {
     const temporary_folder folder;
     const fs::path photo = folder.path() / L"Výlet.jpg";
@@ -180,8 +161,9 @@ TEST(ListboxSoubory, DroppedImagesAreListedInDropOrderAndEverythingElseSkipped) 
                                  kestrov::winapi::this_module(), nullptr));
     SendMessageW(files.handle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"C:\\dřívější.png"));
 
-    const HDROP drop = make_drop({photo.wstring(), album.wstring(), notes.wstring(),
-                                  (folder.path() / L"chybí.jpg").wstring(), photo.wstring()});
+    const HDROP drop =
+        kestrov::testing::make_drop({photo.wstring(), album.wstring(), notes.wstring(),
+                                     (folder.path() / L"chybí.jpg").wstring(), photo.wstring()});
     SendMessageW(files.handle, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
 
     ASSERT_EQ(SendMessageW(files.handle, LB_GETCOUNT, 0, 0), 3);

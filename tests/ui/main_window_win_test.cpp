@@ -13,6 +13,7 @@
 #include "res/resource_ids.h"
 #include "tags/group_rows.h"
 #include "tags/tag_groups.h"
+#include "win/dialog_driver.h"
 #include "win/message_box_closer.h"
 #include "win/registry_sandbox.h"
 
@@ -36,6 +37,8 @@
 
 namespace {
 
+using kestrov::testing::dialog_driver;
+using kestrov::testing::dialog_step;
 using kestrov::testing::registry_sandbox;
 
 // A file of the source tree as Wine sees the Linux path.
@@ -360,71 +363,6 @@ TEST_F(MainWindow, TheOwnerlessFileDialogOpensOnceAndNothingAfterTheTeardown) {
     EXPECT_EQ(main_window->property_list(), nullptr);
     EXPECT_EQ(main_window->image(), nullptr);
 }
-
-// Acts on the program's dialogs from a second thread, in order: each step waits for a dialog of
-// this process that has control `control` and was not handled before, then acts on it.
-struct dialog_step {
-    int control;
-    std::function<void(HWND dialog)> act;
-};
-
-class dialog_driver {
-public:
-    explicit dialog_driver(std::vector<dialog_step> steps)
-        : thread_([this, steps = std::move(steps)] { run(steps); }) {}
-    ~dialog_driver() { finish(); }
-    // Joins the thread; answers how many steps found their dialog.
-    std::size_t finish() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        return done_;
-    }
-
-private:
-    void run(const std::vector<dialog_step>& steps) {
-        std::vector<HWND> handled;
-        for (const auto& step : steps) {
-            HWND found = nullptr;
-            for (int wait = 0; wait < 400 && found == nullptr; ++wait) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(25));
-                struct search {
-                    int control;
-                    const std::vector<HWND>* handled;
-                    HWND found;
-                } wanted{step.control, &handled, nullptr};
-                EnumWindows(
-                    [](HWND candidate, LPARAM data) {
-                        auto* sought = reinterpret_cast<search*>(data);
-                        DWORD process = 0;
-                        GetWindowThreadProcessId(candidate, &process);
-                        wchar_t name[16] = {};
-                        GetClassNameW(candidate, name, 16);
-                        if (process == GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
-                            IsWindowVisible(candidate) &&
-                            GetDlgItem(candidate, sought->control) != nullptr &&
-                            std::find(sought->handled->begin(), sought->handled->end(),
-                                      candidate) == sought->handled->end()) {
-                            sought->found = candidate;
-                            return FALSE;
-                        }
-                        return TRUE;
-                    },
-                    reinterpret_cast<LPARAM>(&wanted));
-                found = wanted.found;
-            }
-            if (found == nullptr) {
-                return;
-            }
-            handled.push_back(found);
-            step.act(found);
-            ++done_;
-        }
-    }
-
-    std::size_t done_ = 0;
-    std::thread thread_;
-};
 
 // Types `text` into the text input dialog and presses OK.
 dialog_step type_text(std::wstring text) {

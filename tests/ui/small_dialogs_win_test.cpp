@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/version_info_win.h"
 #include "res/resource_ids.h"
+#include "win/dialog_driver.h"
 
 #include <commctrl.h>
 
@@ -25,12 +26,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring text_of(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+const auto text_of = kestrov::testing::window_text_of;
 
 // The visible dialogs captioned `caption`, the first one found and how many there are.
 std::pair<HWND, int> dialogs_captioned(const std::wstring& caption) {

@@ -9,6 +9,7 @@
 #include "res/resource_ids.h"
 #include "tags/tag_catalogue.h"
 #include "tags/tag_dump.h"
+#include "win/dialog_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -34,32 +35,8 @@ std::wstring corpus_file(const std::string& relative) {
     return L"Z:" + path;
 }
 
-// Sends WM_GETTEXT, so it reads a window of the other thread as that thread sees it.
-std::wstring text_of(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-struct dialog_search {
-    int control_id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK match_dialog(HWND window, LPARAM context) {
-    auto* wanted = reinterpret_cast<dialog_search*>(context);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t class_name[16] = {};
-    GetClassNameW(window, class_name, 16);
-    if (process == GetCurrentProcessId() && std::wstring(class_name) == L"#32770" &&
-        IsWindowVisible(window) && GetDlgItem(window, wanted->control_id) != nullptr) {
-        wanted->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
+using kestrov::testing::wait_for_dialog;
+const auto text_of = kestrov::testing::window_text_of;
 
 // Waits on a second thread for the shown dialog of this process that holds `control_id`, runs
 // `steps` on it and then sends it `closing_command`, as the button with that id would.
@@ -85,21 +62,14 @@ private:
     }
 
     void run(int control_id, int closing_command, const std::function<void(HWND)>& steps) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        dialog_search wanted{control_id};
-        while (wanted.found == nullptr && std::chrono::steady_clock::now() < deadline) {
-            EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&wanted));
-            if (wanted.found == nullptr) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            }
-        }
-        if (wanted.found == nullptr) {
+        const HWND found = wait_for_dialog(control_id, {}, 20000);
+        if (found == nullptr) {
             return;
         }
         found_ = true;
-        steps(wanted.found);
-        PostMessageW(wanted.found, WM_COMMAND, MAKEWPARAM(closing_command, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(wanted.found, closing_command)));
+        steps(found);
+        PostMessageW(found, WM_COMMAND, MAKEWPARAM(closing_command, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(found, closing_command)));
     }
 
     bool found_ = false;

@@ -51,7 +51,8 @@ if(WIN32)
     # The real main window from the program's own resources (menu, accelerators, strings, icon,
     # toolbar images, version), driven in-process.
     add_executable(main_window_tests ui/main_window_win_test.cpp ui/small_dialogs_win_test.cpp
-                                     ui/tag_dialogs_win_test.cpp win/message_box_closer.cpp
+                                     ui/tag_dialogs_win_test.cpp ui/batch_dialog_win_test.cpp
+                                     win/dialog_driver.cpp win/message_box_closer.cpp
                                      win/registry_sandbox.cpp ${PROJECT_SOURCE_DIR}/res/mirtel.rc)
     target_link_libraries(main_window_tests PRIVATE mirtel_main_window GTest::gtest_main)
     target_include_directories(main_window_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
