@@ -198,6 +198,14 @@ void dlg_popisne_tagy::end_run() {
     }
     if (close_after_run_) {
         end_dialog(*close_after_run_);
+        return;
+    }
+    // The disabled list or the box may have taken the keyboard focus out of the dialog; it comes
+    // back to the button that starts a run, so Esc and Enter work again.
+    const HWND focus = GetFocus();
+    if (focus != handle && !IsChild(handle, focus)) {
+        SendMessageW(handle, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(GetDlgItem(handle, IDC_BATCH_WRITE)), TRUE);
     }
 }
 
