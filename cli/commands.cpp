@@ -11,6 +11,8 @@
 #include "tags/group_rows.h"
 #include "tags/tag_dump.h"
 
+#include "mirtel_version.h"
+
 #include <algorithm>
 #include <exception>
 #include <string>
@@ -248,7 +250,7 @@ int run(const std::vector<std::wstring>& arguments) {
             return 0;
         }
         if (command == L"--version") {
-            write(stdout, std::string_view("mirtel-cli 1.0.0.2\n"));
+            write(stdout, std::string_view("mirtel-cli " MIRTEL_VERSION_TEXT "\n"));
             return 0;
         }
         if (command == L"show") {

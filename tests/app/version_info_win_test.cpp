@@ -4,6 +4,8 @@
 #include "app/application_base_win.h"
 #include "base/kestrov_exception.h"
 
+#include "mirtel_version.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -17,7 +19,7 @@ TEST(VersionResource, NamesTheProductAndItsMaker) {
 }
 
 TEST(VersionResource, ProductVersionIsTheProductsNotTheFiles) {
-    EXPECT_EQ(product_version(), L"1.0.0.2");
+    EXPECT_EQ(product_version(), L"" MIRTEL_VERSION_TEXT);
 }
 
 TEST(VersionResource, AMissingNameIsAnInvalidArgument) {

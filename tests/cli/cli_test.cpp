@@ -4,6 +4,8 @@
 #include "support/temporary_folder.h"
 #include "tags/group_rows.h"
 
+#include "mirtel_version.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -207,7 +209,7 @@ TEST(CliArguments, WrongCommandLinesExitWithTwo) {
     EXPECT_EQ(run({"dump", "a.jpg", "abc"}).exit_code, 2);
     EXPECT_EQ(run({"set", "-j", "0", "a.jpg"}).exit_code, 2);
     EXPECT_EQ(run({"--help"}).exit_code, 0);
-    EXPECT_EQ(run({"--version"}).output, "mirtel-cli 1.0.0.2\n");
+    EXPECT_EQ(run({"--version"}).output, "mirtel-cli " MIRTEL_VERSION_TEXT "\n");
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include "res/resource_ids.h"
 #include "win/dialog_driver.h"
 
+#include "mirtel_version.h"
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -292,7 +294,7 @@ TEST_F(SmallDialogs, AboutBoxShowsTheVersionResourceAndTheLinksAndOpensOnceAtATi
         EXPECT_EQ(seen.boxes_open, 1);
         EXPECT_EQ(seen.name, L"Mirtel info");
         EXPECT_EQ(seen.name_style & (SS_TYPEMASK | SS_NOTIFY), SS_OWNERDRAW | SS_NOTIFY);
-        EXPECT_EQ(seen.version, L"verze: 1.0.0.2  (64-bitová verze)");
+        EXPECT_EQ(seen.version, L"verze: " MIRTEL_VERSION_TEXT L"  (64-bitová verze)");
         EXPECT_FALSE(seen.copyright.empty());
         EXPECT_EQ(seen.copyright, kestrov::version_string(L"LegalCopyright"));
         EXPECT_EQ(seen.web_address, maker_web_page);
