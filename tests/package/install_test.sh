@@ -19,8 +19,7 @@ zip_file="dist/Mirtel-$version-win64.zip"
 setup_file="dist/Mirtel-$version-setup.exe"
 [[ -f $zip_file && -f $setup_file ]] || fail "no packages of $version in dist/; run scripts/package"
 
-expected="licence/
-licence/gcc.txt
+expected="licence/gcc.txt
 licence/mingw-w64.txt
 licence/zlib.txt
 Mirtel.exe
@@ -28,6 +27,9 @@ mirtel-cli.exe
 ČTIMNE.txt"
 diff <(echo "$expected" | LC_ALL=C sort) <(unzip -Z1 "$zip_file" | LC_ALL=C sort) >&2 ||
     fail "the zip does not hold exactly the listed files"
+# Windows shows a name as UTF-8 only when the entry says so (bit 11).
+python3 -c 'import sys, zipfile; sys.exit(not zipfile.ZipFile(sys.argv[1]).getinfo("ČTIMNE.txt").flag_bits & 0x800)' \
+    "$zip_file" || fail "the zip does not mark ČTIMNE.txt as a UTF-8 name"
 
 # A fresh prefix without a virtual desktop, so that the program's window is an X window named by
 # its title.
