@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 
 namespace kestrov::tags {
@@ -70,35 +71,54 @@ private:
 void write_group(std::vector<prepared_file>& group, const descriptive_texts& texts, unsigned jobs,
                  bool flush_each, progress_counter& progress, const batch_continue& keep_running) {
     std::atomic<std::size_t> next{0};
-    auto prepare = [&] {
-        // Asked before an index is taken, so that no taken file is left out and the files begun
-        // stay a prefix of the group.
-        while (!keep_running || keep_running()) {
-            const std::size_t i = next++;
-            if (i >= group.size()) {
-                break;
+    // What went wrong beyond one file (memory, a callback): it must not escape a thread, which
+    // would end the process and leave temporary files behind, so it waits here for the join.
+    std::exception_ptr failure;
+    std::mutex failure_mutex;
+    auto prepare = [&]() noexcept {
+        try {
+            // Asked before an index is taken, so that no taken file is left out and the files
+            // begun stay a prefix of the group.
+            while (!failure && (!keep_running || keep_running())) {
+                const std::size_t i = next++;
+                if (i >= group.size()) {
+                    break;
+                }
+                auto& file = group[i];
+                file.begun = true;
+                try {
+                    file.bitmap.load(file.outcome.path);
+                    apply_texts(file.bitmap, texts);
+                    file.save = std::make_unique<gdi::pending_save>(file.bitmap, flush_each);
+                } catch (const std::exception& error) {
+                    file.bitmap.release();
+                    file.outcome.reason = error.what();
+                }
+                progress.file_done();
             }
-            auto& file = group[i];
-            file.begun = true;
-            try {
-                file.bitmap.load(file.outcome.path);
-                apply_texts(file.bitmap, texts);
-                file.save = std::make_unique<gdi::pending_save>(file.bitmap, flush_each);
-            } catch (const std::exception& error) {
-                file.outcome.reason = error.what();
-                file.bitmap.release();
+        } catch (...) {
+            const std::lock_guard lock(failure_mutex);
+            if (!failure) {
+                failure = std::current_exception();
             }
-            progress.file_done();
         }
     };
     std::vector<std::thread> workers;
     const unsigned extra = std::min<unsigned>(jobs, static_cast<unsigned>(group.size())) - 1;
-    for (unsigned i = 0; i < extra; ++i) {
-        workers.emplace_back(prepare);
+    try {
+        for (unsigned i = 0; i < extra; ++i) {
+            workers.emplace_back(prepare);
+        }
+    } catch (const std::system_error&) {
+        // Fewer threads than asked for: the ones there are do the work.
     }
     prepare();
     for (auto& worker : workers) {
         worker.join();
+    }
+    if (failure) {
+        // The prepared saves go with the group, and their temporary files with them.
+        std::rethrow_exception(failure);
     }
 
     if (!flush_each) {
@@ -175,12 +195,28 @@ std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring
             group[i].outcome.path = paths[start + i];
         }
         progress_counter counter(progress, start, paths.size());
-        write_group(group, texts, jobs, flush_each, counter, keep_running);
+        bool group_failed = false;
+        try {
+            write_group(group, texts, jobs, flush_each, counter, keep_running);
+        } catch (const std::exception& error) {
+            // The batch itself cannot go on. What this group did not put in place stays as it
+            // was, and says why; no further file is begun.
+            group_failed = true;
+            for (auto& file : group) {
+                file.begun = true;
+                if (!file.outcome.written && file.outcome.reason.empty()) {
+                    file.outcome.reason = error.what();
+                }
+            }
+        }
         for (auto& file : group) {
             if (!file.begun) {
                 return outcomes;
             }
             outcomes.push_back(std::move(file.outcome));
+        }
+        if (group_failed) {
+            return outcomes;
         }
         start = end;
     }

@@ -3,9 +3,12 @@
 # holds exactly the listed files; an older version installs silently and the current one over it;
 # the files, the Start menu shortcut, the "Open with" and the installed-programs entries are there;
 # the installed Mirtel.exe opens a sample photo under its title and mirtel-cli.exe tells the
-# version; a silent uninstall removes everything the installer made and keeps the settings.
+# version; while it runs, installing and uninstalling refuse; a silent uninstall removes
+# everything the installer made and keeps the settings.
 # Needs $DISPLAY. Usage: tests/package/install_test.sh (after scripts/package)
 set -uo pipefail
+# makensis reads the script's UTF-8 only in a UTF-8 locale (it crashes in the C locale).
+export LC_ALL=C.UTF-8
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 cd "$repo_root"
 
@@ -52,14 +55,17 @@ reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name
 reg_default() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | awk '$1 == "(Default)" { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
 key_exists() { wine reg query "$1" >/dev/null 2>&1; }
 
-# An older version first, built from the same files, so the current one installs as an upgrade.
+# An older version first, built from the same files, so the current one installs as an upgrade
+# (into the older one's folder, whatever folder is asked for).
 older="$repo_root/build/package/Mirtel-0.9.0.0-setup.exe"
 makensis -V1 -DVERSION=0.9.0.0 -DPAYLOAD="$repo_root/build/package/payload" \
     -DICON="$repo_root/res/mirtel.ico" -DOUTFILE="$older" installer/mirtel.nsi >/dev/null ||
     fail "the older installer could not be built"
 wine "$older" /S && wineserver -w
 [[ $(reg_value "$uninstall_key" DisplayVersion) == 0.9.0.0 ]] || fail "the older version did not install"
-wine "$setup_file" /S && wineserver -w
+# A folder asked for on the command line does not move an installed program.
+wine "$setup_file" /S '/D=C:\Jinde' && wineserver -w
+[[ -e "$WINEPREFIX/drive_c/Jinde" ]] && fail "the upgrade went into another folder"
 
 for file in Mirtel.exe mirtel-cli.exe ČTIMNE.txt Odinstalovat.exe licence/zlib.txt \
     licence/mingw-w64.txt licence/gcc.txt; do
@@ -97,6 +103,16 @@ for _ in $(seq 120); do
 done
 [[ -n $window ]] || fail "the installed Mirtel.exe showed no window titled after the photo"
 sleep 1
+# While it runs, neither an installation nor the uninstaller touches it.
+# (wineserver -w would wait for the program too: wine itself waits for the installer.)
+wine "$setup_file" /S
+installer_code=$?
+((installer_code != 0)) || fail "an installation over the running program reported success"
+wine "$installed/Odinstalovat.exe" /S
+sleep 3
+[[ -f $installed/Mirtel.exe && -f $installed/Odinstalovat.exe ]] ||
+    fail "the uninstaller removed files of the running program"
+key_exists "$uninstall_key" || fail "the uninstaller removed the entry of the running program"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowactivate "$window"
 xdotool key --window "$window" alt+F4
 for _ in $(seq 60); do
@@ -117,5 +133,6 @@ done
 key_exists "$application_key" && fail "the uninstaller left the \"Open with\" entries"
 key_exists "$uninstall_key" && fail "the uninstaller left the programs list entry"
 key_exists "$settings_key" || fail "the uninstaller removed the settings"
-echo "package test: the zip holds the listed files; $version installed over 0.9.0.0 with its" \
-    "shortcut and entries, ran, and uninstalled cleanly, keeping the settings"
+echo "package test: the zip holds the listed files; $version installed over 0.9.0.0 in its folder" \
+    "with its shortcut and entries, ran, refused to be replaced or removed while running, and" \
+    "uninstalled cleanly, keeping the settings"

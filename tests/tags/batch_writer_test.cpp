@@ -12,6 +12,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 namespace kestrov::tags {
 namespace {
@@ -138,6 +139,28 @@ TEST_F(BatchWriterTest, AStoppedBatchWritesTheFilesBegunAndLeavesTheRestUntouche
         }
     }
     EXPECT_EQ(files_in_folder(), 12U);
+}
+
+// A failure of the batch itself (here the progress callback) ends the batch without ending the
+// process: the files of the group say why they were not written, and no temporary file stays.
+TEST_F(BatchWriterTest, AFailingBatchReportsItsFilesAndLeavesNoTemporaryFile) {
+    std::vector<std::wstring> files;
+    for (unsigned i = 0; i < 5; ++i) {
+        files.push_back(photo(std::to_string(i) + ".tif"));
+    }
+    const auto outcomes =
+        write_descriptive_texts(files, author_only(L"Eva"), 3, [](std::size_t done, std::size_t) {
+            if (done == 2) {
+                throw std::runtime_error("došla paměť");
+            }
+        });
+    ASSERT_EQ(outcomes.size(), files.size());
+    for (const auto& outcome : outcomes) {
+        EXPECT_FALSE(outcome.written);
+        EXPECT_EQ(outcome.reason, "došla paměť");
+        EXPECT_EQ(text(outcome.path, 0x013B), std::nullopt);
+    }
+    EXPECT_EQ(files_in_folder(), files.size());
 }
 
 TEST(FailureLine, NamesTheFileAndGivesTheReasonOnOneLine) {

@@ -92,7 +92,9 @@ INT_PTR dlg_popisne_tagy::dialog_proc(UINT message, WPARAM wparam, LPARAM lparam
 
 void dlg_popisne_tagy::add_file() {
     image_file_dialog dialog;
-    if (!dialog.show()) {
+    // Owned by this dialog, so that it cannot be closed, nor a second file dialog opened, while
+    // the user chooses.
+    if (!dialog.show(handle)) {
         return;
     }
     std::wstring path;
@@ -129,7 +131,7 @@ std::vector<std::wstring> dlg_popisne_tagy::files_to_write() const {
 }
 
 void dlg_popisne_tagy::start_writing() {
-    if (writing() || close_after_run_) {
+    if (writing() || reporting_ || close_after_run_) {
         return;
     }
     // What the run writes is read here, once: changes to the fields or the list take effect in
@@ -152,6 +154,12 @@ void dlg_popisne_tagy::start_writing() {
         application_.show_message_ansi(error.what(), message_box_flags::icon_error, 0);
         return;
     }
+    // A disabled window cannot keep the keyboard focus; it goes to the button first, so Esc still
+    // reaches the dialog during the run.
+    if (GetFocus() == file_list.handle) {
+        SendMessageW(handle, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(GetDlgItem(handle, IDC_BATCH_WRITE)), TRUE);
+    }
     EnableWindow(file_list.handle, FALSE);
     show_progress(0, files_in_run_);
 }
@@ -166,9 +174,10 @@ void dlg_popisne_tagy::write_worker(HWND dialog, std::vector<std::wstring> paths
             },
             [this] { return keep_running.load(); });
     } catch (const std::exception& error) {
-        // Each file's own failures are in its outcome; this is the run itself failing, such as
-        // memory running out.
+        // Each file's own failures are in its outcome; this is the run itself failing.
         worker_failure_ = error.what();
+    } catch (...) {
+        worker_failure_ = "Zápis se nezdařil.";
     }
     post_surely(dialog, message_batch_ended, 0, 0);
 }
@@ -185,17 +194,22 @@ void dlg_popisne_tagy::end_run() {
         return;
     }
     worker_.join();
+    // The run's results are taken before any box is shown, and no run starts while they are.
+    const auto outcomes = std::exchange(outcomes_, {});
+    const auto failure = std::exchange(worker_failure_, {});
+    const bool was_reporting = std::exchange(reporting_, true);
     EnableWindow(file_list.handle, TRUE);
     set_caption(application_.product_name());
-    if (!worker_failure_.empty()) {
-        application_.show_message_ansi(worker_failure_.c_str(), message_box_flags::icon_error, 0);
+    if (!failure.empty()) {
+        application_.show_message_ansi(failure.c_str(), message_box_flags::icon_error, 0);
     }
-    const auto summary = tags::batch_summary(outcomes_, files_in_run_);
+    const auto summary = tags::batch_summary(outcomes, files_in_run_);
     if (!summary.empty()) {
         std::wstring text;
         utf8_to_wide(summary, text);
         application_.show_message(text, message_box_flags::icon_exclamation, 0);
     }
+    reporting_ = was_reporting;
     if (close_after_run_) {
         end_dialog(*close_after_run_);
         return;

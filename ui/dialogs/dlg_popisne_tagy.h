@@ -55,6 +55,8 @@ private:
     std::vector<kestrov::tags::file_outcome> outcomes_;
     std::string worker_failure_;
     std::size_t files_in_run_ = 0;
+    // While the end of a run is being reported.
+    bool reporting_ = false;
     std::optional<INT_PTR> close_after_run_;
 };
 

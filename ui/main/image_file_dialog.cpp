@@ -35,8 +35,8 @@ image_file_dialog::~image_file_dialog() {
     dialog_->Release();
 }
 
-bool image_file_dialog::show() {
-    return dialog_->Show(nullptr) == S_OK;
+bool image_file_dialog::show(HWND owner) {
+    return dialog_->Show(owner) == S_OK;
 }
 
 std::wstring image_file_dialog::chosen_path() {

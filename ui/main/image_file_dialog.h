@@ -1,5 +1,5 @@
 // The system's file-open dialog as both ways of picking an image file use it: one file at a time,
-// under the image file types, with no owner window.
+// under the image file types.
 #pragma once
 
 #include <string>
@@ -19,8 +19,9 @@ public:
     image_file_dialog& operator=(const image_file_dialog&) = delete;
     ~image_file_dialog();
 
-    // Shows the dialog; false when the user cancelled or it failed.
-    bool show();
+    // Shows the dialog over `owner` (none: the dialog stands alone); false when the user cancelled
+    // or it failed.
+    bool show(HWND owner = nullptr);
     // The file-system path of the chosen file; raises kestrov_exception when it cannot be taken.
     std::wstring chosen_path();
 
