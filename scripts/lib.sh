@@ -1,5 +1,9 @@
-# Shared by the scripts: the source root, and a private display and Wine prefix for the Windows
-# build. Source it; it defines functions only.
+# Shared by the scripts: the source root, a UTF-8 locale, and a private display and Wine prefix for
+# the Windows build. Source it.
+
+# Wine names files in the Unix locale's character set, so Czech file names need a UTF-8 locale
+# whatever the caller's; makensis, too, reads the installer script's UTF-8 only in one.
+export LC_ALL=C.UTF-8
 
 repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wine_prefix="$repo_root/build/windows/wineprefix"

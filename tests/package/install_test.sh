@@ -7,8 +7,6 @@
 # everything the installer made and keeps the settings.
 # Needs $DISPLAY. Usage: tests/package/install_test.sh (after scripts/package)
 set -uo pipefail
-# makensis reads the script's UTF-8 only in a UTF-8 locale (it crashes in the C locale).
-export LC_ALL=C.UTF-8
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 cd "$repo_root"
 

@@ -183,7 +183,7 @@ TEST_F(BatchDialog, WritesTheFilledFieldIntoTheListedOrSelectedFilesAndKeepsEver
     SetFileAttributesW(nikon.c_str(), FILE_ATTRIBUTE_NORMAL);
     const auto canon_before = properties_of(files[0]);
     const auto nikon_before = properties_of(nikon);
-    std::ofstream(folder / "poznámky.txt") << "text";
+    std::ofstream(folder / L"poznámky.txt") << "text";
     fs::create_directory(folder / "album.jpg");
 
     std::wstring caption;
