@@ -6,28 +6,13 @@
 
 #include "app/application_base_win.h"
 #include "res/resource_ids.h"
+#include "win/dialog_driver.h"
 
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace {
-
-HWND find_dialog() {
-    for (int attempt = 0; attempt < 2000; ++attempt) {
-        const HWND found = FindWindowW(L"#32770", nullptr);
-        if (found != nullptr && GetDlgItem(found, IDC_BATCH_FILES) != nullptr &&
-            IsWindowVisible(found)) {
-            return found;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return nullptr;
-}
-
-} // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
@@ -40,7 +25,7 @@ int wmain(int argc, wchar_t** argv) {
     dlg_popisne_tagy dialog(application);
     double seconds = -1;
     std::thread driver([&] {
-        const HWND found = find_dialog();
+        const HWND found = kestrov::testing::wait_for_dialog(IDC_BATCH_FILES);
         if (found == nullptr) {
             return;
         }
@@ -51,9 +36,7 @@ int wmain(int argc, wchar_t** argv) {
         SetDlgItemTextW(found, IDC_BATCH_AUTHOR, author.c_str());
         const auto start = std::chrono::steady_clock::now();
         SendMessageW(found, WM_COMMAND, MAKEWPARAM(IDC_BATCH_WRITE, BN_CLICKED), 0);
-        while (!IsWindowEnabled(list)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        kestrov::testing::wait_until([list] { return IsWindowEnabled(list) != FALSE; }, 600000);
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         PostMessageW(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });

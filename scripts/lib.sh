@@ -7,6 +7,11 @@ export LC_ALL=C.UTF-8
 
 repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wine_prefix="$repo_root/build/windows/wineprefix"
+
+# The version of the CMake project, the one place it is written.
+project_version() {
+    sed -n 's/^project(Mirtel VERSION \([0-9.]*\).*/\1/p' "$repo_root/CMakeLists.txt"
+}
 started_xvfb_pid=""
 
 # Starts a private Xvfb when no display is given.

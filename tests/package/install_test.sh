@@ -8,6 +8,7 @@
 # Needs $DISPLAY. Usage: tests/package/install_test.sh (after scripts/package)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
+source "$repo_root/tests/win/x_windows.sh"
 cd "$repo_root"
 
 fail() {
@@ -15,7 +16,7 @@ fail() {
     exit 1
 }
 [[ -n ${DISPLAY:-} ]] || fail "no display"
-version=$(sed -n 's/^project(Mirtel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(project_version)
 zip_file="dist/Mirtel-$version-win64.zip"
 setup_file="dist/Mirtel-$version-setup.exe"
 [[ -f $zip_file && -f $setup_file ]] || fail "no packages of $version in dist/; run scripts/package"
@@ -93,12 +94,7 @@ cp "$repo_root/../shared/corpus/jpg/gps/DSCN0010.jpg" "$photo"
 chmod u+w "$photo"
 wine "$installed/Mirtel.exe" "$(winepath -w "$photo" 2>/dev/null)" >/dev/null 2>&1 &
 program=$!
-window=""
-for _ in $(seq 120); do
-    window=$(xdotool search --name '^DSCN0010.jpg - Mirtel info$' 2>/dev/null | head -n 1)
-    [[ -n $window ]] && break
-    sleep 0.5
-done
+window=$(new_window '^DSCN0010.jpg - Mirtel info$' 60)
 [[ -n $window ]] || fail "the installed Mirtel.exe showed no window titled after the photo"
 sleep 1
 # While it runs, neither an installation nor the uninstaller touches it.
@@ -113,11 +109,8 @@ sleep 3
 key_exists "$uninstall_key" || fail "the uninstaller removed the entry of the running program"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowactivate "$window"
 xdotool key --window "$window" alt+F4
-for _ in $(seq 60); do
-    kill -0 "$program" 2>/dev/null || break
-    sleep 0.5
-done
-kill -0 "$program" 2>/dev/null && fail "the installed Mirtel.exe did not end after Alt+F4"
+wait_for_exit "$program"
+[[ -n $exit_code ]] || fail "the installed Mirtel.exe did not end after Alt+F4"
 key_exists "$settings_key" || fail "the program stored no settings"
 
 # A silent uninstall keeps the settings and removes the rest.

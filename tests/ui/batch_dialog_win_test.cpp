@@ -8,6 +8,7 @@
 #include "res/resource_ids.h"
 #include "tags/tag_dump.h"
 #include "win/dialog_driver.h"
+#include "win/source_files.h"
 
 #include <gtest/gtest.h>
 
@@ -23,21 +24,11 @@
 namespace {
 
 namespace fs = std::filesystem;
+using kestrov::testing::corpus_file;
 using kestrov::testing::make_drop;
 using kestrov::testing::wait_for_dialog;
 using kestrov::testing::wait_until;
 using kestrov::testing::window_text_of;
-
-fs::path corpus_file(const std::string& relative) {
-    std::wstring path;
-    kestrov::utf8_to_wide(std::string(MIRTEL_SOURCE_DIR) + "/../shared/corpus/" + relative, path);
-    for (auto& c : path) {
-        if (c == L'/') {
-            c = L'\\';
-        }
-    }
-    return L"Z:" + path;
-}
 
 // Every property of the file as the tag dump shows it, by id; the file must load.
 std::map<std::uint32_t, std::string> properties_of(const fs::path& file) {

@@ -6,6 +6,7 @@
 #include "support/temporary_folder.h"
 #include "ui/test_window.h"
 #include "win/dialog_driver.h"
+#include "win/source_files.h"
 
 #include <gtest/gtest.h>
 
@@ -131,21 +132,10 @@ TEST(ListviewSeznam, RowsTrackedRowDoubleClickAndColumnSizing) {
     EXPECT_TRUE(IsWindow(top.handle));
 }
 
-// The path as Windows programs under Wine see a Linux path.
-fs::path wine_path(const std::string& linux_path) {
-    std::string path = "Z:" + linux_path;
-    for (char& c : path) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return fs::path(path);
-}
-
 TEST(ListboxSoubory, DroppedImagesAreListedInDropOrderAndEverythingElseSkipped) {
     const temporary_folder folder;
     const fs::path photo = folder.path() / L"Výlet.jpg";
-    fs::copy_file(wine_path(MIRTEL_SOURCE_DIR "/../shared/corpus/jpg/Canon_40D.jpg"), photo);
+    fs::copy_file(kestrov::testing::corpus_file("jpg/Canon_40D.jpg"), photo);
     const fs::path notes = folder.path() / L"poznámky.txt";
     std::ofstream(notes) << "text";
     const fs::path album = folder.path() / "album.jpg";

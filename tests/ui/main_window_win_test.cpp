@@ -16,6 +16,7 @@
 #include "win/dialog_driver.h"
 #include "win/message_box_closer.h"
 #include "win/registry_sandbox.h"
+#include "win/source_files.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -41,22 +42,8 @@ using kestrov::testing::dialog_driver;
 using kestrov::testing::dialog_step;
 using kestrov::testing::registry_sandbox;
 
-// A file of the source tree as Wine sees the Linux path.
-std::wstring source_file(const std::string& relative) {
-    std::wstring path;
-    kestrov::utf8_to_wide(std::string(MIRTEL_SOURCE_DIR) + "/" + relative, path);
-    for (auto& c : path) {
-        if (c == L'/') {
-            c = L'\\';
-        }
-    }
-    return L"Z:" + path;
-}
-
-// A sample photo.
-std::wstring corpus_file(const std::string& relative) {
-    return source_file("../shared/corpus/" + relative);
-}
+using kestrov::testing::corpus_file;
+using kestrov::testing::source_file;
 
 std::wstring item_text(HWND list, int row, int column) {
     std::vector<wchar_t> buffer(1024);
@@ -237,21 +224,8 @@ TEST_F(MainWindow, HelpDropsAcceleratorsAndClosing) {
 
     // A real drop: three photos open the first; a text file first opens nothing.
     const auto drop = [this](const std::vector<std::wstring>& paths) {
-        std::size_t characters = 1;
-        for (const auto& path : paths) {
-            characters += path.size() + 1;
-        }
-        const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + characters * sizeof(wchar_t));
-        auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
-        files->pFiles = sizeof(DROPFILES);
-        files->fWide = TRUE;
-        auto* text = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(files) + sizeof(DROPFILES));
-        for (const auto& path : paths) {
-            std::copy(path.begin(), path.end(), text);
-            text += path.size() + 1;
-        }
-        GlobalUnlock(memory);
-        SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+        SendMessageW(window, WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(kestrov::testing::make_drop(paths)), 0);
         pump();
     };
     drop({corpus_file("README.md"), corpus_file("jpg/Canon_40D.jpg")});

@@ -11,6 +11,7 @@ set -uo pipefail
 exe=$1
 source_dir=$2
 build_dir=$3
+source "$source_dir/tests/win/x_windows.sh"
 
 fail() {
     echo "end-to-end: $*" >&2
@@ -35,12 +36,7 @@ wine "$exe" "$(winepath -w "$work/DSCN0010.jpg" 2>/dev/null)" >/dev/null 2>&1 &
 program=$!
 
 title="DSCN0010.jpg - Mirtel info"
-window=""
-for _ in $(seq 120); do
-    window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1)
-    [[ -n $window ]] && break
-    sleep 0.5
-done
+window=$(new_window "^${title}\$" 60)
 [[ -n $window ]] || fail "no window titled \"$title\""
 sleep 2 # the first layout and paint
 mkdir -p "$source_dir/build/screenshots"
@@ -49,21 +45,11 @@ import -window root "$source_dir/build/screenshots/end-to-end-main-window.png" |
 
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowactivate "$window"
 xdotool key ctrl+Insert
-dialog=""
-for _ in $(seq 40); do
-    dialog=$(xdotool search --name '^Mirtel info$' 2>/dev/null | head -n 1)
-    [[ -n $dialog ]] && break
-    sleep 0.5
-done
+dialog=$(new_window '^Mirtel info$')
 [[ -n $dialog ]] || fail "Ctrl+Insert opened no dialog"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool key Return
-text_box=""
-for _ in $(seq 40); do
-    text_box=$(xdotool search --name '^Mirtel info$' 2>/dev/null | grep -v "^$dialog\$" | head -n 1)
-    [[ -n $text_box ]] && break
-    sleep 0.5
-done
+text_box=$(new_window '^Mirtel info$' 20 "$dialog")
 [[ -n $text_box ]] || fail "no text input after choosing the tag"
 xdotool windowfocus --sync "$text_box" 2>/dev/null || true
 xdotool type --delay 30 "Vylet na hory"
@@ -77,17 +63,6 @@ for name in a b; do
     chmod u+w "$work/$name.jpg"
 done
 echo "no photo" >"$work/fake.jpg"
-# A new window named like the dialogs: the first one that is none of the arguments.
-new_window() {
-    local found=""
-    for _ in $(seq 40); do
-        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vxF -e "${2:-none}" \
-            -e "${3:-none}" | head -n 1)
-        [[ -n $found ]] && break
-        sleep 0.5
-    done
-    echo "$found"
-}
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowactivate "$window"
 xdotool key alt+t
 sleep 0.5
@@ -106,10 +81,7 @@ for name in a b fake; do
     sleep 1
     xdotool type --delay 20 "$(winepath -w "$work/$name.jpg" 2>/dev/null)"
     xdotool key Return
-    for _ in $(seq 20); do
-        xdotool search --onlyvisible --name '^Open$' >/dev/null 2>&1 || break
-        sleep 0.5
-    done
+    wait_window_gone '^Open$' "$chooser"
     xdotool windowfocus --sync "$batch" 2>/dev/null || true
     sleep 0.5
 done
@@ -120,7 +92,7 @@ sleep 1
 import -window root "$source_dir/build/screenshots/end-to-end-batch-dialog.png" ||
     fail "no screenshot"
 xdotool key alt+u
-outcome=$(new_window '^Mirtel info$' "$batch")
+outcome=$(new_window '^Mirtel info$' 20 "$batch")
 [[ -n $outcome ]] || fail "a run with a file that is no image showed no outcome"
 sleep 1
 import -window root "$source_dir/build/screenshots/end-to-end-batch-outcome.png" ||
@@ -130,22 +102,11 @@ xdotool key Return
 sleep 1
 xdotool windowfocus --sync "$batch" 2>/dev/null || true
 xdotool key Escape
-for _ in $(seq 20); do
-    xdotool search --onlyvisible --name '^Mirtel info$' 2>/dev/null | grep -qxF "$batch" || break
-    sleep 0.5
-done
+wait_window_gone '^Mirtel info$' "$batch"
 
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowactivate "$window"
 xdotool key --window "$window" alt+F4
-exit_code=""
-for _ in $(seq 60); do
-    if ! kill -0 "$program" 2>/dev/null; then
-        wait "$program"
-        exit_code=$?
-        break
-    fi
-    sleep 0.5
-done
+wait_for_exit "$program"
 [[ -n $exit_code ]] || fail "the program did not end after Alt+F4"
 [[ $exit_code == 0 ]] || fail "exit code $exit_code"
 for value in cb_skupina hlavni_okno; do

@@ -44,43 +44,18 @@ std::pair<HWND, int> dialogs_captioned(const std::wstring& caption) {
     return {first, count};
 }
 
-// Waits on a thread of its own for a dialog captioned `caption` and runs `steps` on it there.
-// Whatever the steps see, they keep for the test thread to check once the dialog has ended.
-class dialog_driver {
-public:
-    dialog_driver(std::wstring caption, std::function<void(HWND)> steps)
-        : thread_([this, caption = std::move(caption), steps = std::move(steps)] {
-              const auto deadline = std::chrono::steady_clock::now() + 20s;
-              HWND dialog = nullptr;
-              while (dialog == nullptr && std::chrono::steady_clock::now() < deadline) {
-                  dialog = dialogs_captioned(caption).first;
-                  std::this_thread::sleep_for(20ms);
-              }
-              if (dialog != nullptr) {
-                  found_ = true;
-                  steps(dialog);
-              }
-          }) {}
-    ~dialog_driver() { finish(); }
-    dialog_driver(const dialog_driver&) = delete;
-    dialog_driver& operator=(const dialog_driver&) = delete;
+using kestrov::testing::dialog_driver;
+using kestrov::testing::dialog_step;
 
-    // Waits for the steps to be done; true when the dialog appeared.
-    bool found() {
-        finish();
-        return found_;
-    }
-
-private:
-    void finish() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-    }
-
-    bool found_ = false;
-    std::thread thread_;
-};
+// Drives the dialog that holds `control` from the driver's thread, once it has checked that the
+// dialog is captioned `caption`. Whatever the steps see, they keep for the test thread to check
+// once the dialog has ended.
+dialog_step in_dialog(const std::wstring& caption, int control, std::function<void(HWND)> steps) {
+    return {control, [caption, steps = std::move(steps)](HWND dialog) {
+                EXPECT_EQ(text_of(dialog), caption);
+                steps(dialog);
+            }};
+}
 
 void press(HWND dialog, int button) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
@@ -156,16 +131,16 @@ TEST_F(SmallDialogs, TextInputAnswersWhatWasTypedOnOkAndKeepsTheTextOnEscape) {
     std::wstring text_shown;
     LRESULT limit = 0;
     {
-        dialog_driver driver(L"Mirtel info", [&](HWND dialog) {
+        dialog_driver driver({in_dialog(L"Mirtel info", IDC_TEXT_EDIT, [&](HWND dialog) {
             prompt_shown = text_of(GetDlgItem(dialog, IDC_TEXT_PROMPT));
             const HWND edit = GetDlgItem(dialog, IDC_TEXT_EDIT);
             text_shown = text_of(edit);
             limit = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
             type_into(edit, typed);
             press(dialog, IDOK);
-        });
+        })});
         EXPECT_TRUE(ask_text(application, text, L"Zadej popis obrázku"));
-        EXPECT_TRUE(driver.found());
+        EXPECT_EQ(driver.finish(), 1U);
     }
     EXPECT_EQ(prompt_shown, L"Zadej popis obrázku");
     EXPECT_EQ(text_shown, L"Původní popis");
@@ -173,23 +148,23 @@ TEST_F(SmallDialogs, TextInputAnswersWhatWasTypedOnOkAndKeepsTheTextOnEscape) {
     EXPECT_EQ(text, typed);
 
     {
-        dialog_driver driver(L"Mirtel info", [&](HWND dialog) {
+        dialog_driver driver({in_dialog(L"Mirtel info", IDC_TEXT_EDIT, [&](HWND dialog) {
             const HWND edit = GetDlgItem(dialog, IDC_TEXT_EDIT);
             type_into(edit, L"něco jiného");
             press_escape(edit);
-        });
+        })});
         EXPECT_FALSE(ask_text(application, text, L"Zadej autora obrázku"));
-        EXPECT_TRUE(driver.found());
+        EXPECT_EQ(driver.finish(), 1U);
     }
     EXPECT_EQ(text, typed);
 
     {
-        dialog_driver driver(L"Mirtel info", [&](HWND dialog) {
+        dialog_driver driver({in_dialog(L"Mirtel info", IDC_TEXT_EDIT, [&](HWND dialog) {
             type_into(GetDlgItem(dialog, IDC_TEXT_EDIT), L"");
             press(dialog, IDOK);
-        });
+        })});
         EXPECT_TRUE(ask_text(application, text, L"Zadej autora obrázku"));
-        EXPECT_TRUE(driver.found());
+        EXPECT_EQ(driver.finish(), 1U);
     }
     EXPECT_EQ(text, L"");
 }
@@ -213,9 +188,9 @@ TEST_F(SmallDialogs, PreferencesShowTheSaveAtOnceFlagAndChangeItOnlyOnOk) {
     };
 
     {
-        dialog_driver driver(caption, click_box_then(IDOK));
+        dialog_driver driver({in_dialog(caption, IDC_SAVE_AT_ONCE, click_box_then(IDOK))});
         EXPECT_TRUE(change_preferences(application, settings, nullptr));
-        EXPECT_TRUE(driver.found());
+        EXPECT_EQ(driver.finish(), 1U);
     }
     EXPECT_EQ(shown, BST_CHECKED);
     EXPECT_EQ(after_click, BST_UNCHECKED);
@@ -223,9 +198,9 @@ TEST_F(SmallDialogs, PreferencesShowTheSaveAtOnceFlagAndChangeItOnlyOnOk) {
     EXPECT_EQ(settings.param, 2U);
 
     {
-        dialog_driver driver(caption, click_box_then(IDCANCEL));
+        dialog_driver driver({in_dialog(caption, IDC_SAVE_AT_ONCE, click_box_then(IDCANCEL))});
         EXPECT_FALSE(change_preferences(application, settings, nullptr));
-        EXPECT_TRUE(driver.found());
+        EXPECT_EQ(driver.finish(), 1U);
     }
     EXPECT_EQ(shown, BST_UNCHECKED);
     EXPECT_EQ(after_click, BST_CHECKED);
@@ -265,7 +240,7 @@ TEST_F(SmallDialogs, AboutBoxShowsTheVersionResourceAndTheLinksAndOpensOnceAtATi
     for (int round = 0; round < 2; ++round) {
         about_box_seen seen;
         asked_again = false;
-        dialog_driver driver(caption, [&](HWND dialog) {
+        dialog_driver driver({in_dialog(caption, IDC_ABOUT_NAME, [&](HWND dialog) {
             const HWND name = GetDlgItem(dialog, IDC_ABOUT_NAME);
             seen.name = text_of(name);
             seen.name_style = GetWindowLongPtrW(name, GWL_STYLE);
@@ -286,10 +261,10 @@ TEST_F(SmallDialogs, AboutBoxShowsTheVersionResourceAndTheLinksAndOpensOnceAtATi
                 press(box, IDOK);
                 std::this_thread::sleep_for(100ms);
             }
-        });
+        })});
         SetTimer(nullptr, 0, 200, ask_for_about_box_again);
         show_about_box(application, nullptr);
-        ASSERT_TRUE(driver.found());
+        ASSERT_EQ(driver.finish(), 1U);
         EXPECT_TRUE(asked_again);
         EXPECT_EQ(seen.boxes_open, 1);
         EXPECT_EQ(seen.name, L"Mirtel info");

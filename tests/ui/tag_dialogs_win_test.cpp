@@ -10,6 +10,7 @@
 #include "tags/tag_catalogue.h"
 #include "tags/tag_dump.h"
 #include "win/dialog_driver.h"
+#include "win/source_files.h"
 
 #include <gtest/gtest.h>
 
@@ -23,58 +24,20 @@
 
 namespace {
 
-// A sample photo as Wine sees the Linux path.
-std::wstring corpus_file(const std::string& relative) {
-    std::wstring path;
-    kestrov::utf8_to_wide(std::string(MIRTEL_SOURCE_DIR) + "/../shared/corpus/" + relative, path);
-    for (auto& c : path) {
-        if (c == L'/') {
-            c = L'\\';
-        }
-    }
-    return L"Z:" + path;
-}
-
-using kestrov::testing::wait_for_dialog;
+using kestrov::testing::corpus_file;
+using kestrov::testing::dialog_driver;
+using kestrov::testing::dialog_step;
 const auto text_of = kestrov::testing::window_text_of;
 
-// Waits on a second thread for the shown dialog of this process that holds `control_id`, runs
-// `steps` on it and then sends it `closing_command`, as the button with that id would.
-class dialog_driver {
-public:
-    dialog_driver(int control_id, int closing_command, std::function<void(HWND)> steps)
-        : thread_([=, this] { run(control_id, closing_command, steps); }) {}
-    ~dialog_driver() { join(); }
-    dialog_driver(const dialog_driver&) = delete;
-    dialog_driver& operator=(const dialog_driver&) = delete;
-
-    // Whether the dialog was found (and so driven and closed).
-    bool found() {
-        join();
-        return found_;
-    }
-
-private:
-    void join() {
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-    }
-
-    void run(int control_id, int closing_command, const std::function<void(HWND)>& steps) {
-        const HWND found = wait_for_dialog(control_id, {}, 20000);
-        if (found == nullptr) {
-            return;
-        }
-        found_ = true;
-        steps(found);
-        PostMessageW(found, WM_COMMAND, MAKEWPARAM(closing_command, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(found, closing_command)));
-    }
-
-    bool found_ = false;
-    std::thread thread_;
-};
+// Runs `steps` on the dialog that holds `control` and then sends it `closing_command`, as the
+// button with that id would.
+dialog_step drive_then_close(int control, int closing_command, std::function<void(HWND)> steps) {
+    return {control, [closing_command, steps = std::move(steps)](HWND dialog) {
+                steps(dialog);
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(closing_command, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(dialog, closing_command)));
+            }};
+}
 
 struct dump_fields {
     std::wstring length;
@@ -133,7 +96,7 @@ TEST_F(TagDialogs, DumpShowsLengthTypeAndBytesOfWhateverIdIsAsked) {
     dump_fields before;
     std::wstring id_before;
     std::vector<dump_fields> canon_seen;
-    dialog_driver canon_driver(IDC_DUMP_SHOW, IDOK, [&](HWND dialog) {
+    dialog_driver canon_driver({drive_then_close(IDC_DUMP_SHOW, IDOK, [&](HWND dialog) {
         caption = text_of(dialog);
         icon_set = SendMessageW(dialog, WM_GETICON, ICON_BIG, 0) ==
                    reinterpret_cast<LRESULT>(application.large_icon);
@@ -142,9 +105,9 @@ TEST_F(TagDialogs, DumpShowsLengthTypeAndBytesOfWhateverIdIsAsked) {
         for (const wchar_t* id : {L"271", L"4242", L"282", L"", L"271", L"0"}) {
             canon_seen.push_back(show(dialog, id));
         }
-    });
+    })});
     open_tag_dump(application, *canon.bitmap(), nullptr);
-    ASSERT_TRUE(canon_driver.found());
+    ASSERT_EQ(canon_driver.finish(), 1U);
 
     EXPECT_EQ(caption, application.product_name());
     EXPECT_TRUE(icon_set);
@@ -159,12 +122,12 @@ TEST_F(TagDialogs, DumpShowsLengthTypeAndBytesOfWhateverIdIsAsked) {
     // A maker note of tens of kilobytes is shown whole, not cut at the edit's usual limit.
     dump_fields note_seen;
     LRESULT hex_limit = 0;
-    dialog_driver samsung_driver(IDC_DUMP_SHOW, IDCANCEL, [&](HWND dialog) {
+    dialog_driver samsung_driver({drive_then_close(IDC_DUMP_SHOW, IDCANCEL, [&](HWND dialog) {
         note_seen = show(dialog, L"37500");
         hex_limit = SendDlgItemMessageW(dialog, IDC_DUMP_HEX, EM_GETLIMITTEXT, 0, 0);
-    });
+    })});
     open_tag_dump(application, *samsung.bitmap(), nullptr);
-    ASSERT_TRUE(samsung_driver.found());
+    ASSERT_EQ(samsung_driver.finish(), 1U);
     std::wstring expected_hex;
     kestrov::utf8_to_wide(expected_note->hex, expected_hex);
     EXPECT_EQ(note_seen.length, std::to_wstring(expected_note->length));
@@ -204,10 +167,10 @@ TEST_F(TagDialogs, NewTagOffersTheMissingTagsAndAnswersTheChosenOne) {
 
     combo_seen offered;
     {
-        dialog_driver driver(IDC_NEW_TAG_COMBO, IDOK,
-                             [&](HWND dialog) { offered = read_combo(dialog); });
+        dialog_driver driver({drive_then_close(
+            IDC_NEW_TAG_COMBO, IDOK, [&](HWND dialog) { offered = read_combo(dialog); })});
         EXPECT_EQ(choose_new_tag(application, catalogue, missing, nullptr), 270);
-        ASSERT_TRUE(driver.found());
+        ASSERT_EQ(driver.finish(), 1U);
     }
     EXPECT_EQ(offered.caption, application.product_name());
     EXPECT_EQ(offered.entries, (std::vector<std::wstring>{L"Popis", L"Autor"}));
@@ -215,25 +178,25 @@ TEST_F(TagDialogs, NewTagOffersTheMissingTagsAndAnswersTheChosenOne) {
 
     // The answer is the chosen entry's tag, not its place in the list.
     {
-        dialog_driver driver(IDC_NEW_TAG_COMBO, IDOK, [](HWND dialog) {
+        dialog_driver driver({drive_then_close(IDC_NEW_TAG_COMBO, IDOK, [](HWND dialog) {
             SendDlgItemMessageW(dialog, IDC_NEW_TAG_COMBO, CB_SETCURSEL, 1, 0);
-        });
+        })});
         EXPECT_EQ(choose_new_tag(application, catalogue, missing, nullptr), 315);
-        ASSERT_TRUE(driver.found());
+        ASSERT_EQ(driver.finish(), 1U);
     }
     {
-        dialog_driver driver(IDC_NEW_TAG_COMBO, IDCANCEL, [](HWND) {});
+        dialog_driver driver({drive_then_close(IDC_NEW_TAG_COMBO, IDCANCEL, [](HWND) {})});
         EXPECT_EQ(choose_new_tag(application, catalogue, missing, nullptr), 0);
-        ASSERT_TRUE(driver.found());
+        ASSERT_EQ(driver.finish(), 1U);
     }
 
     // Nothing to offer: an empty list, and OK chooses nothing.
     combo_seen empty;
     {
-        dialog_driver driver(IDC_NEW_TAG_COMBO, IDOK,
-                             [&](HWND dialog) { empty = read_combo(dialog); });
+        dialog_driver driver({drive_then_close(IDC_NEW_TAG_COMBO, IDOK,
+                                               [&](HWND dialog) { empty = read_combo(dialog); })});
         EXPECT_EQ(choose_new_tag(application, catalogue, {}, nullptr), 0);
-        ASSERT_TRUE(driver.found());
+        ASSERT_EQ(driver.finish(), 1U);
     }
     EXPECT_TRUE(empty.entries.empty());
     EXPECT_EQ(empty.selected, CB_ERR);

@@ -16,7 +16,7 @@ namespace kestrov::testing {
 
 // A visible dialog of this process that has control `control` and is none of `handled`; waits up
 // to `milliseconds` for one to appear and answers nullptr when none did.
-HWND wait_for_dialog(int control, const std::vector<HWND>& handled = {}, int milliseconds = 10000);
+HWND wait_for_dialog(int control, const std::vector<HWND>& handled = {}, int milliseconds = 20000);
 
 // Waits up to `milliseconds` for `condition` to hold, asking every 10 ms; answers whether it did.
 bool wait_until(const std::function<bool()>& condition, int milliseconds = 10000);

@@ -1,6 +1,7 @@
 #include "ui/dialogs/dlg_novy_tag.h"
 
-#include "base/kestrov_exception.h"
+#include "ui/dialogs/dialog_frame.h"
+
 #include "res/resource_ids.h"
 
 dlg_novy_tag::dlg_novy_tag(kestrov::application_base& application,
@@ -12,12 +13,7 @@ dlg_novy_tag::dlg_novy_tag(kestrov::application_base& application,
 
 INT_PTR dlg_novy_tag::on_init_dialog(HWND) {
     chosen_tag = 0;
-    // What setting the icons answers is the previous icon, which says nothing about success.
-    SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(application_.large_icon));
-    SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application_.small_icon));
-    if (!SetWindowTextW(handle, application_.product_name().c_str())) {
-        kestrov::raise_last_error();
-    }
+    dress_dialog(handle, application_, application_.product_name());
     // The template's own combo box: wrapped, neither owned nor subclassed.
     combo_.handle = item(IDC_NEW_TAG_COMBO).handle;
     combo_.owned = false;

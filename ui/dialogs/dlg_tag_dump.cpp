@@ -1,5 +1,7 @@
 #include "ui/dialogs/dlg_tag_dump.h"
 
+#include "ui/dialogs/dialog_frame.h"
+
 #include "base/kestrov_exception.h"
 #include "base/text_conversion.h"
 #include "res/resource_ids.h"
@@ -30,12 +32,7 @@ dlg_tag_dump::dlg_tag_dump(kestrov::application_base& application, kestrov::imag
 }
 
 INT_PTR dlg_tag_dump::on_init_dialog(HWND) {
-    // What setting the icons answers is the previous icon, which says nothing about success.
-    SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(application_.large_icon));
-    SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application_.small_icon));
-    if (!SetWindowTextW(handle, application_.product_name().c_str())) {
-        kestrov::raise_last_error();
-    }
+    dress_dialog(handle, application_, application_.product_name());
     id_edit_.attach(item(IDC_DUMP_ID).handle);
     set_item_text(handle, IDC_DUMP_ID, L"");
     // A maker note runs to tens of kilobytes, three characters a byte; the edit's default limit

@@ -2,11 +2,13 @@
 // file-open dialogs offer.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shtypes.h>
 
 namespace kestrov {
@@ -21,6 +23,12 @@ const std::vector<std::wstring>& decodable_extensions();
 bool is_openable_image_file(const wchar_t* path, const std::vector<std::wstring>& extensions);
 // The same against decodable_extensions().
 bool is_openable_image_file(const wchar_t* path);
+
+// The first `most` files of a drop, in the order of the drop, that pass is_openable_image_file
+// against `extensions`. The drop is released however this ends: it is the receiver's from the
+// moment it arrives.
+std::vector<std::wstring>
+dropped_image_files(HDROP drop, const std::vector<std::wstring>& extensions, std::size_t most);
 
 // The filters of both file-open dialogs, in the order the dialogs show them. They only narrow
 // what a dialog lists: a chosen file still has to pass is_openable_image_file.

@@ -17,7 +17,4 @@ public:
 
     // Takes WM_DROPFILES; every message, that one included, then goes to the list box.
     LRESULT window_proc(UINT message, WPARAM wparam, LPARAM lparam) override;
-
-private:
-    void add_dropped_files(HDROP drop);
 };

@@ -280,7 +280,7 @@ void okno_hlavni::on_command(WPARAM wparam, LPARAM) {
 }
 
 void okno_hlavni::update_commands() {
-    const bool image_open = image_ && image_->bitmap() != nullptr;
+    const bool open = image_open();
     const bool row_tracked = property_list_ && property_list_->tracked_row != -1;
     if (menu_ != nullptr) {
         const auto state = [](bool enabled) {
@@ -288,10 +288,10 @@ void okno_hlavni::update_commands() {
                                      (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
         };
         const std::pair<UINT, bool> states[] = {
-            {IDM_SAVE, modified},  {IDM_CLOSE, image_open}, {IDM_TAG_DUMP, image_open},
-            {IDM_ADD, image_open}, {IDM_EDIT, row_tracked}, {IDM_REMOVE, row_tracked},
-            {IDM_QUIT, true},      {IDM_OPEN, true},        {IDM_PREFERENCES, true},
-            {IDM_ABOUT, true},     {IDM_WEB_PAGE, true},    {IDM_BATCH, true},
+            {IDM_SAVE, modified}, {IDM_CLOSE, open},       {IDM_TAG_DUMP, open},
+            {IDM_ADD, open},      {IDM_EDIT, row_tracked}, {IDM_REMOVE, row_tracked},
+            {IDM_QUIT, true},     {IDM_OPEN, true},        {IDM_PREFERENCES, true},
+            {IDM_ABOUT, true},    {IDM_WEB_PAGE, true},    {IDM_BATCH, true},
         };
         for (const auto& [id, enabled] : states) {
             if (EnableMenuItem(menu_, id, state(enabled)) == -1) {
@@ -347,7 +347,7 @@ void okno_hlavni::close_file() {
 }
 
 void okno_hlavni::save_file() {
-    if (!image_ || image_->bitmap() == nullptr) {
+    if (!image_open()) {
         return;
     }
     try {
@@ -383,18 +383,10 @@ void okno_hlavni::show_open_dialog() {
 }
 
 void okno_hlavni::on_drop_files(HDROP drop) {
-    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) < 1) {
-        return;
-    }
-    std::vector<wchar_t> buffer(32768, L'\0');
-    std::wstring kept;
-    if (DragQueryFileW(drop, 0, buffer.data(), static_cast<UINT>(buffer.size())) > 0 &&
-        is_openable_image_file(buffer.data(), *supported_extensions)) {
-        kept = buffer.data();
-    }
-    DragFinish(drop);
-    if (!kept.empty()) {
-        open_file(kept);
+    // Only the first dropped file counts.
+    const auto files = dropped_image_files(drop, *supported_extensions, 1);
+    if (!files.empty()) {
+        open_file(files.front());
     }
 }
 
