@@ -11,8 +11,7 @@ namespace kestrov::testing {
 namespace {
 
 struct dialog_search {
-    int control;
-    const std::vector<HWND>* handled;
+    const std::function<bool(HWND)>* matches;
     HWND found;
 };
 
@@ -23,9 +22,7 @@ BOOL CALLBACK match_dialog(HWND candidate, LPARAM data) {
     wchar_t name[16] = {};
     GetClassNameW(candidate, name, 16);
     if (process == GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
-        IsWindowVisible(candidate) && GetDlgItem(candidate, sought->control) != nullptr &&
-        std::find(sought->handled->begin(), sought->handled->end(), candidate) ==
-            sought->handled->end()) {
+        IsWindowVisible(candidate) && (*sought->matches)(candidate)) {
         sought->found = candidate;
         return FALSE;
     }
@@ -34,8 +31,8 @@ BOOL CALLBACK match_dialog(HWND candidate, LPARAM data) {
 
 } // namespace
 
-HWND wait_for_dialog(int control, const std::vector<HWND>& handled, int milliseconds) {
-    dialog_search wanted{control, &handled, nullptr};
+HWND wait_for_dialog_where(const std::function<bool(HWND)>& matches, int milliseconds) {
+    dialog_search wanted{&matches, nullptr};
     wait_until(
         [&wanted] {
             EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&wanted));
@@ -43,6 +40,15 @@ HWND wait_for_dialog(int control, const std::vector<HWND>& handled, int millisec
         },
         milliseconds);
     return wanted.found;
+}
+
+HWND wait_for_dialog(int control, const std::vector<HWND>& handled, int milliseconds) {
+    return wait_for_dialog_where(
+        [control, &handled](HWND candidate) {
+            return GetDlgItem(candidate, control) != nullptr &&
+                   std::find(handled.begin(), handled.end(), candidate) == handled.end();
+        },
+        milliseconds);
 }
 
 bool wait_until(const std::function<bool()>& condition, int milliseconds) {

@@ -14,6 +14,10 @@
 
 namespace kestrov::testing {
 
+// A visible dialog of this process for which `matches` holds; waits up to `milliseconds` for one
+// to appear and answers nullptr when none did.
+HWND wait_for_dialog_where(const std::function<bool(HWND)>& matches, int milliseconds = 20000);
+
 // A visible dialog of this process that has control `control` and is none of `handled`; waits up
 // to `milliseconds` for one to appear and answers nullptr when none did.
 HWND wait_for_dialog(int control, const std::vector<HWND>& handled = {}, int milliseconds = 20000);

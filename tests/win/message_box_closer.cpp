@@ -1,39 +1,13 @@
 #include "message_box_closer.h"
 
-#include <chrono>
+#include "win/dialog_driver.h"
 
 namespace kestrov::testing {
 
 namespace {
 
-struct search {
-    const std::wstring* caption;
-    HWND found = nullptr;
-};
-
-std::wstring window_text(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-BOOL CALLBACK match_box(HWND window, LPARAM context) {
-    auto* wanted = reinterpret_cast<search*>(context);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t class_name[16] = {};
-    GetClassNameW(window, class_name, 16);
-    if (process == GetCurrentProcessId() && std::wstring(class_name) == L"#32770" &&
-        IsWindowVisible(window) && window_text(window) == *wanted->caption) {
-        wanted->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK collect_text(HWND child, LPARAM context) {
-    reinterpret_cast<std::vector<std::wstring>*>(context)->push_back(window_text(child));
+    reinterpret_cast<std::vector<std::wstring>*>(context)->push_back(window_text_of(child));
     return TRUE;
 }
 
@@ -68,24 +42,16 @@ message_box_seen message_box_closer::result() {
 }
 
 void message_box_closer::run() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    search wanted{&caption_};
-    while (std::chrono::steady_clock::now() < deadline) {
-        wanted.found = nullptr;
-        EnumWindows(match_box, reinterpret_cast<LPARAM>(&wanted));
-        if (wanted.found != nullptr) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (wanted.found == nullptr) {
+    const HWND box = wait_for_dialog_where(
+        [this](HWND candidate) { return window_text_of(candidate) == caption_; });
+    if (box == nullptr) {
         return;
     }
     seen_.found = true;
-    seen_.caption = window_text(wanted.found);
-    EnumChildWindows(wanted.found, collect_text, reinterpret_cast<LPARAM>(&seen_.texts));
-    seen_.default_button = default_button(wanted.found);
-    PostMessageW(wanted.found, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+    seen_.caption = window_text_of(box);
+    EnumChildWindows(box, collect_text, reinterpret_cast<LPARAM>(&seen_.texts));
+    seen_.default_button = default_button(box);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
 }
 
 } // namespace kestrov::testing

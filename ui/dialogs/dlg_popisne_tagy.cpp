@@ -145,8 +145,6 @@ void dlg_popisne_tagy::start_writing() {
         return;
     }
     files_in_run_ = paths.size();
-    outcomes_.clear();
-    worker_failure_.clear();
     try {
         worker_ = std::thread(&dlg_popisne_tagy::write_worker, this, handle, std::move(paths),
                               std::move(texts));
@@ -157,8 +155,7 @@ void dlg_popisne_tagy::start_writing() {
     // A disabled window cannot keep the keyboard focus; it goes to the button first, so Esc still
     // reaches the dialog during the run.
     if (GetFocus() == file_list.handle) {
-        SendMessageW(handle, WM_NEXTDLGCTL,
-                     reinterpret_cast<WPARAM>(GetDlgItem(handle, IDC_BATCH_WRITE)), TRUE);
+        focus_write_button();
     }
     EnableWindow(file_list.handle, FALSE);
     show_progress(0, files_in_run_);
@@ -197,7 +194,7 @@ void dlg_popisne_tagy::end_run() {
     // The run's results are taken before any box is shown, and no run starts while they are.
     const auto outcomes = std::exchange(outcomes_, {});
     const auto failure = std::exchange(worker_failure_, {});
-    const bool was_reporting = std::exchange(reporting_, true);
+    reporting_ = true;
     EnableWindow(file_list.handle, TRUE);
     set_caption(application_.product_name());
     if (!failure.empty()) {
@@ -209,7 +206,7 @@ void dlg_popisne_tagy::end_run() {
         utf8_to_wide(summary, text);
         application_.show_message(text, message_box_flags::icon_exclamation, 0);
     }
-    reporting_ = was_reporting;
+    reporting_ = false;
     if (close_after_run_) {
         end_dialog(*close_after_run_);
         return;
@@ -218,9 +215,13 @@ void dlg_popisne_tagy::end_run() {
     // back to the button that starts a run, so Esc and Enter work again.
     const HWND focus = GetFocus();
     if (focus != handle && !IsChild(handle, focus)) {
-        SendMessageW(handle, WM_NEXTDLGCTL,
-                     reinterpret_cast<WPARAM>(GetDlgItem(handle, IDC_BATCH_WRITE)), TRUE);
+        focus_write_button();
     }
+}
+
+void dlg_popisne_tagy::focus_write_button() {
+    SendMessageW(handle, WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(GetDlgItem(handle, IDC_BATCH_WRITE)), TRUE);
 }
 
 void dlg_popisne_tagy::request_close(INT_PTR result) {

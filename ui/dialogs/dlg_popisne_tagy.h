@@ -48,6 +48,7 @@ private:
     void request_close(INT_PTR result);
     std::vector<std::wstring> files_to_write() const;
     void set_caption(const std::wstring& caption);
+    void focus_write_button();
 
     kestrov::application_base& application_;
     std::thread worker_;

@@ -3,8 +3,8 @@
 #include "app/message_box_style.h"
 #include "app/settings_store_win.h"
 #include "base/kestrov_exception.h"
-#include "image/supported_extensions.h"
 #include "res/resource_ids.h"
+#include "ui/main/image_file_checks.h"
 #include "ui/main/okno_hlavni.h"
 #include "ui/main/program_objects.h"
 
@@ -60,9 +60,9 @@ void aplikace::start() {
         }
     }
 
-    auto extensions = std::make_unique<std::vector<std::wstring>>();
-    load_decoder_extensions(*extensions);
-    supported_extensions = std::move(extensions);
+    // The list every way of opening files checks against, listed once for the whole program.
+    supported_extensions =
+        std::make_unique<std::vector<std::wstring>>(kestrov::decodable_extensions());
     tag_catalogue = std::make_unique<tags::tag_catalogue>();
     tag_catalogue->fill();
     missing_tags = std::make_unique<tags::missing_tag_list>();
