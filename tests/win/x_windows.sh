@@ -1,43 +1,46 @@
-#Finding Wine programs' windows on the X display and waiting for the programs, for the scripts
-#that drive Mirtel.exe with xdotool.Source it.
+# Finding Wine programs' windows on the X display and waiting for the programs, for the scripts
+# that drive Mirtel.exe with xdotool. Source it.
 
-#The first visible window named by the pattern that is none of the excluded ones; empty when none
-#appeared within the seconds.
-#new_window PATTERN[SECONDS][EXCLUDED...]
+# The first visible window named by the pattern that is none of the excluded ones; empty when none
+# appeared within the seconds.
+#   new_window PATTERN [SECONDS] [EXCLUDED...]
 new_window() {
     local pattern=$1 seconds=${2:-20}
     shift 2 2>/dev/null || shift
-    local excluded=(-e none)
-    for window in "$@";
-    do
-        excluded+=(-e "$window")
+    local excluded=(-e none) other found=""
+    for other in "$@"; do
+        excluded+=(-e "$other")
     done
-    local found=""
-    for _ in $(seq $((seconds * 2)));
-    do
-        found = $(xdotool search-- onlyvisible-- name "$pattern" 2 > / dev / null |
-                  grep - vxF "${excluded[@]}" | head - n 1)[[-n $found]] &&
-                break sleep 0.5 done echo "$found"
+    for _ in $(seq $((seconds * 2))); do
+        found=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null |
+            grep -vxF "${excluded[@]}" | head -n 1)
+        [[ -n $found ]] && break
+        sleep 0.5
+    done
+    echo "$found"
 }
 
-#Waits until no visible window named by the pattern is the given one.
-#wait_window_gone PATTERN WINDOW
+# Waits until no visible window named by the pattern is the given one.
+#   wait_window_gone PATTERN WINDOW
 wait_window_gone() {
-    for
-        _ in $(seq 40);
-    do
-        xdotool search-- onlyvisible-- name "$1" 2 > / dev / null | grep - qxF "$2" ||
-            return 0 sleep 0.5 done return 1
+    for _ in $(seq 40); do
+        xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -qxF "$2" || return 0
+        sleep 0.5
+    done
+    return 1
 }
 
-#Sets exit_code to the exit code of the background job PID once it has ended, or empty when it
-#still ran after 30 s.(Not in a subshell : only the shell that started the job can wait for it.)
-#wait_for_exit PID
+# Sets exit_code to the exit code of the background job PID once it has ended, or empty when it
+# still ran after 30 s. (Not in a subshell: only the shell that started the job can wait for it.)
+#   wait_for_exit PID
 wait_for_exit() {
     exit_code=""
-    for _ in $(seq 60);
-    do
-        if
-            !kill - 0 "$1" 2 > / dev / null;
-    then wait "$1" exit_code = $ ? return fi sleep 0.5 done
+    for _ in $(seq 60); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            exit_code=$?
+            return
+        fi
+        sleep 0.5
+    done
 }

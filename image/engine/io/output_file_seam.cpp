@@ -4,6 +4,7 @@
 #include "base/hresult.h"
 #include "base/last_error.h"
 
+#include <memory>
 #include <utility>
 
 namespace kestrov::imaging {
@@ -11,7 +12,10 @@ namespace kestrov::imaging {
 namespace {
 thread_local std::optional<std::uint64_t> bytes_until_failure;
 thread_local std::uint64_t bytes_until_throw = 0;
-thread_local std::exception_ptr error_to_throw;
+// Held by pointer: every thread_local here stays trivially destructible, so no thread that writes a
+// file has to run a destructor as it ends. (The Windows runtime's thread-exit destructors crashed
+// worker threads of the batch dialog now and then under Wine.)
+thread_local std::exception_ptr* error_to_throw = nullptr;
 } // namespace
 
 void output_file::fail_writes_after_for_testing(std::optional<std::uint64_t> bytes) {
@@ -21,13 +25,17 @@ void output_file::fail_writes_after_for_testing(std::optional<std::uint64_t> byt
 void output_file::throw_from_writes_after_for_testing(std::uint64_t bytes,
                                                       std::exception_ptr error) {
     bytes_until_throw = bytes;
-    error_to_throw = std::move(error);
+    delete std::exchange(error_to_throw, nullptr);
+    if (error) {
+        error_to_throw = new std::exception_ptr(std::move(error));
+    }
 }
 
 bool output_file::test_seam_allows(std::size_t count) {
     if (error_to_throw) {
         if (bytes_until_throw < count) {
-            std::rethrow_exception(std::exchange(error_to_throw, nullptr));
+            const std::unique_ptr<std::exception_ptr> error(std::exchange(error_to_throw, nullptr));
+            std::rethrow_exception(*error);
         }
         bytes_until_throw -= count;
     }
