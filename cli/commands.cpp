@@ -5,6 +5,7 @@
 #include "cli/console.h"
 #include "image/bitmap_plus.h"
 #include "image/gdiplus_exception.h"
+#include "image/saving.h"
 #include "image/supported_extensions.h"
 #include "tags/batch_report.h"
 #include "tags/batch_writer.h"
@@ -51,7 +52,7 @@ int usage_failure(const std::string& text) {
 }
 
 void report(const std::wstring& path, const std::string& reason) {
-    write(stderr, tags::failure_line({path, false, reason}) + "\n");
+    write(stderr, tags::failure_line({path, false, reason, {}}) + "\n");
 }
 
 // A damaged file is shown as far as it is readable; what was skipped is said on stderr, a line
@@ -182,6 +183,9 @@ int set_command(const std::vector<std::wstring>& arguments) {
     for (const auto& outcome : outcomes) {
         if (outcome.written) {
             ++written;
+            if (!outcome.note.empty()) {
+                write(stderr, "Varování: " + tags::note_line(outcome) + "\n");
+            }
         } else {
             report(outcome.path, outcome.reason);
         }
@@ -218,7 +222,10 @@ int remove_command(const std::vector<std::wstring>& arguments) {
                 throw gdi::gdiplus_exception(result);
             }
         }
-        bitmap.save();
+        if (bitmap.save().other_names_keep_old_content) {
+            write(stderr,
+                  "Varování: " + tags::note_line({path, true, {}, gdi::other_names_note()}) + "\n");
+        }
         return 0;
     } catch (const std::exception& error) {
         report(path, error.what());

@@ -39,12 +39,13 @@ const std::vector<std::string>& bitmap_plus::warnings() const {
     return bitmap_ ? bitmap_->warnings() : none;
 }
 
-void bitmap_plus::save() {
+save_report bitmap_plus::save() {
     pending_save save(*this, true);
     save.commit();
+    return {save.other_names_keep_old_content()};
 }
 
-void bitmap_plus::save_as(const std::wstring& path) {
+save_report bitmap_plus::save_as(const std::wstring& path) {
     const auto fold = [](wchar_t c) {
         return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
     };
@@ -52,10 +53,10 @@ void bitmap_plus::save_as(const std::wstring& path) {
         path.empty() || std::equal(path.begin(), path.end(), file_name_.begin(), file_name_.end(),
                                    [&fold](wchar_t a, wchar_t b) { return fold(a) == fold(b); });
     if (own_file) {
-        save();
-    } else {
-        save_to(path);
+        return save();
     }
+    save_to(path);
+    return {};
 }
 
 void bitmap_plus::save_to(const std::wstring& path) {

@@ -9,6 +9,12 @@
 
 namespace kestrov::gdi {
 
+// What a save tells besides success.
+struct save_report {
+    // The file had other hard links: they keep the old content (the new content is a new file).
+    bool other_names_keep_old_content = false;
+};
+
 class bitmap_plus {
 public:
     bitmap_plus() = default;
@@ -25,11 +31,12 @@ public:
     virtual void release();
 
     // Saves the image over its own file: the new content replaces the file only when it is
-    // complete and on the disk, and the image is loaded again from it.
-    void save();
+    // complete and on the disk, and the image is loaded again from it. Through a symbolic link the
+    // file it names is replaced and the link stays.
+    save_report save();
     // Saves over the own file when `path` is empty or names it (ignoring case), else to `path`
     // with save_to, leaving the image bound to its own file.
-    void save_as(const std::wstring& path);
+    save_report save_as(const std::wstring& path);
     // Writes the image to `path` with the encoder its extension chooses.
     void save_to(const std::wstring& path);
 

@@ -3,11 +3,14 @@
 #include "base/ascii_case.h"
 #include "base/kestrov_exception.h"
 #include "base/last_error.h"
+#include "base/system_message.h"
+#include "base/text_conversion.h"
 #include "image/engine/io/file_system.h"
 #include "image/gdiplus_exception.h"
 #include "image/supported_extensions.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace kestrov::gdi {
@@ -51,8 +54,14 @@ imaging::codec_info find_encoder(std::wstring_view extension) {
     throw gdiplus_exception::no_encoder();
 }
 
-std::wstring temporary_name(const std::wstring& file_name) {
-    return file_name + L"_temp_" + std::wstring(extension_of(file_name));
+std::wstring temporary_name(const std::wstring& file_name, unsigned attempt) {
+    const std::wstring number = attempt > 1 ? std::to_wstring(attempt) : std::wstring();
+    return file_name + L"_temp_" + number + std::wstring(extension_of(file_name));
+}
+
+std::string other_names_note() {
+    return "Soubor měl další pevné odkazy (jiné názvy téhož souboru); ty ukazují dál na jeho "
+           "původní obsah.";
 }
 
 pending_save::pending_save(bitmap_plus& bitmap, bool flush) : bitmap_(bitmap) {
@@ -61,20 +70,37 @@ pending_save::pending_save(bitmap_plus& bitmap, bool flush) : bitmap_(bitmap) {
         throw kestrov_exception(e_pointer);
     }
     own_ = bitmap_.file_name();
-    temporary_ = temporary_name(own_);
-    // A rename would replace even a read-only file: refuse before anything is written.
-    if (!imaging::may_replace(own_)) {
+    auto target = imaging::file_behind_links(own_);
+    if (!target) {
         throw kestrov_exception();
     }
+    target_ = std::move(*target);
+    // A rename would replace even a read-only file: refuse before anything is written.
+    if (!imaging::may_replace(target_)) {
+        throw kestrov_exception();
+    }
+    const auto names = imaging::name_count(target_);
+    other_names_ = names && *names > 1;
     const auto encoder = find_encoder(extension_of(own_));
     imaging::save_options options;
     options.flush = flush;
-    options.permissions_of = own_;
-    const imaging::status result = image->save_to_file(temporary_, encoder, options);
-    if (result != imaging::status::ok) {
-        throw gdiplus_exception(result);
+    options.create_new = true;
+    options.attributes_of = target_;
+    // A name that is taken belongs to somebody (perhaps an earlier save that was cut short): it
+    // stays as it is and the next name is tried.
+    constexpr unsigned attempts = 100;
+    for (unsigned attempt = 1; attempt <= attempts; ++attempt) {
+        temporary_ = temporary_name(target_, attempt);
+        const imaging::status result = image->save_to_file(temporary_, encoder, options);
+        if (result == imaging::status::ok) {
+            pending_ = true;
+            return;
+        }
+        if (result != imaging::status::win32_error ||
+            last_error() != win32::error_file_exists || attempt == attempts) {
+            throw gdiplus_exception(result);
+        }
     }
-    pending_ = true;
 }
 
 pending_save::~pending_save() {
@@ -83,35 +109,69 @@ pending_save::~pending_save() {
     }
 }
 
-void pending_save::commit(bool reload) {
+void pending_save::commit(bool reload, bool durable) {
     imaging::image* image = bitmap_.bitmap();
     if (!pending_ || image == nullptr) {
         throw kestrov_exception(e_pointer);
     }
-    const auto now = imaging::identity_of(own_);
     const auto loaded = image->source_identity();
+    const auto now = imaging::identity_of(own_);
     if (!now || !loaded || *now != *loaded) {
         imaging::remove_file(temporary_);
         pending_ = false;
         throw kestrov_exception(
             "Soubor se od načtení změnil na disku, změny proto nebyly uloženy.");
     }
-    const imaging::property_list edited = image->metadata().properties;
-    // The image keeps its file open; it lets go of it before the new content takes its place.
-    bitmap_.release();
-    if (!imaging::replace_file(temporary_, own_)) {
+    // Where the open file blocks the replace, the image lets go of it first and keeps a copy of
+    // its items to put back should the replace fail.
+    std::optional<imaging::property_list> edited;
+    if (!imaging::open_file_can_be_replaced()) {
+        edited = image->metadata().properties;
+        bitmap_.release();
+    }
+    if (!imaging::replace_file(temporary_, target_)) {
         const std::uint32_t error = last_error();
-        imaging::remove_file(temporary_);
         pending_ = false;
-        bitmap_.load(own_);
-        restore_items(*bitmap_.bitmap(), edited);
+        // Only while the original is still in its place is the new content disposable; otherwise
+        // the temporary file may be the one copy left.
+        const auto after = imaging::identity_of(target_);
+        const bool original_intact = after && *after == *loaded;
+        if (original_intact) {
+            imaging::remove_file(temporary_);
+        }
+        if (edited) {
+            try {
+                bitmap_.load(own_);
+                restore_items(*bitmap_.bitmap(), *edited);
+            } catch (const std::exception&) {
+                // The replace's error is the one the user must see.
+            }
+        }
         set_last_error(error);
-        throw kestrov_exception();
+        if (original_intact) {
+            throw kestrov_exception();
+        }
+        std::string kept;
+        to_multibyte(temporary_, code_page_utf8, kept);
+        throw kestrov_exception(system_message(hresult_from_win32(error)) +
+                                "Nová verze souboru zůstala uložena jako „" + kept + "“.");
     }
     pending_ = false;
+    const bool flushed = !durable || imaging::make_replace_durable(target_);
+    const std::uint32_t flush_error = last_error();
     if (reload) {
         bitmap_.load(own_);
+    } else {
+        bitmap_.release();
     }
+    if (!flushed) {
+        throw kestrov_exception(replaced_but_not_durable(flush_error));
+    }
+}
+
+std::string replaced_but_not_durable(std::uint32_t error) {
+    return "Soubor byl přepsán, ale změnu se nepodařilo bezpečně zapsat na disk: " +
+           system_message(hresult_from_win32(error));
 }
 
 } // namespace kestrov::gdi

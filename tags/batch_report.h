@@ -14,12 +14,16 @@ namespace kestrov::tags {
 // UTF-8.
 std::string failure_line(const file_outcome& outcome);
 
+// "<path>: <note>" for a file that was written with something the user should know.
+std::string note_line(const file_outcome& outcome);
+
 // Failure lines shown at most in one summary; the rest are counted.
 inline constexpr std::size_t failures_listed = 20;
 
 // For a run over `listed` files that ended with `outcomes` (fewer when it was stopped): how many
-// were written, each file that failed, and that the rest were left alone when the run was stopped.
-// Empty when no file failed. UTF-8.
+// were written, each file that failed, that the rest were left alone when the run was stopped,
+// and what the user should know of the files written. Empty when no file failed and none has a
+// note. UTF-8.
 std::string batch_summary(const std::vector<file_outcome>& outcomes, std::size_t listed);
 
 } // namespace kestrov::tags

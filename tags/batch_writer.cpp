@@ -1,5 +1,6 @@
 #include "tags/batch_writer.h"
 
+#include "base/last_error.h"
 #include "image/bitmap_plus.h"
 #include "image/engine/io/file_system.h"
 #include "image/property_writer.h"
@@ -122,11 +123,12 @@ void write_group(std::vector<prepared_file>& group, const descriptive_texts& tex
     }
 
     if (!flush_each) {
-        // One file of each folder stands for the folder's file system.
+        // One file of each folder stands for the folder's file system: the folder of the file a
+        // save replaces, where its temporary file is.
         std::map<std::wstring, std::wstring> folders;
         for (const auto& file : group) {
             if (file.save) {
-                folders.emplace(folder_of(file.outcome.path), file.outcome.path);
+                folders.emplace(folder_of(file.save->replaced_file()), file.save->temporary_file());
             }
         }
         for (const auto& [folder, file_in_it] : folders) {
@@ -136,37 +138,66 @@ void write_group(std::vector<prepared_file>& group, const descriptive_texts& tex
             // Nothing unflushed may replace an original: the files of this folder stay as they
             // were.
             for (auto& file : group) {
-                if (file.save && folder_of(file.outcome.path) == folder) {
+                if (file.save && folder_of(file.save->replaced_file()) == folder) {
                     file.save.reset();
                     file.outcome.reason = "Změny nelze bezpečně zapsat na disk.";
                 }
             }
         }
     }
+    // Where each file was flushed on its own, each replace is made durable on its own too;
+    // otherwise one flush per folder follows the replaces.
+    struct replaced_in_folder {
+        std::wstring file; // stands for the folder's file system
+        std::vector<file_outcome*> outcomes;
+    };
+    std::map<std::wstring, replaced_in_folder> replaced;
     for (auto& file : group) {
         if (!file.save) {
             continue;
         }
         try {
-            file.save->commit(false);
+            file.save->commit(false, flush_each);
             file.outcome.written = true;
+            if (file.save->other_names_keep_old_content()) {
+                file.outcome.note = gdi::other_names_note();
+            }
+            auto& in_folder = replaced[folder_of(file.save->replaced_file())];
+            in_folder.file = file.save->replaced_file();
+            in_folder.outcomes.push_back(&file.outcome);
         } catch (const std::exception& error) {
             file.outcome.reason = error.what();
         }
         file.save.reset();
         file.bitmap.release();
     }
+    if (!flush_each) {
+        for (const auto& [folder, in_folder] : replaced) {
+            if (!imaging::flush_file_system(in_folder.file)) {
+                const std::string reason = gdi::replaced_but_not_durable(last_error());
+                // The files have their new content, but a power cut could still take it: no
+                // failure (nothing is as it was), but nothing to keep quiet about either.
+                for (auto* outcome : in_folder.outcomes) {
+                    outcome->note = reason;
+                }
+            }
+        }
+    }
 }
 
 } // namespace
 
 file_outcome write_descriptive_texts(const std::wstring& path, const descriptive_texts& texts) {
-    file_outcome outcome{path, false, {}};
+    file_outcome outcome{path, false, {}, {}};
     try {
         gdi::bitmap_plus bitmap(path);
         apply_texts(bitmap, texts);
-        bitmap.save_as(bitmap.file_name());
+        gdi::pending_save save(bitmap, true);
+        save.commit(false);
         outcome.written = true;
+        if (save.other_names_keep_old_content()) {
+            outcome.note = gdi::other_names_note();
+        }
     } catch (const std::exception& error) {
         outcome.reason = error.what();
     }

@@ -25,6 +25,7 @@ struct file_outcome {
     std::wstring path;
     bool written = false;
     std::string reason; // why not, in the user's language (UTF-8)
+    std::string note{}; // what the user should know of a file that was written (UTF-8)
 };
 
 // Loads the file, writes the non-empty texts in field order and saves it over itself. Any

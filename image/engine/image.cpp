@@ -86,6 +86,23 @@ private:
     bool armed_ = false;
 };
 
+// The Win32 error that tells a user why a writer stopped, for a writer that set none.
+std::uint32_t error_for(status result) {
+    switch (result) {
+    case status::out_of_memory:
+        return win32::error_not_enough_memory;
+    case status::value_overflow:
+        return win32::error_file_too_large;
+    case status::not_implemented:
+    case status::property_not_supported:
+        return win32::error_not_supported;
+    case status::win32_error:
+        return win32::error_gen_failure;
+    default:
+        return win32::error_invalid_data;
+    }
+}
+
 bool holds_items(image_format format) {
     return format == image_format::jpeg || format == image_format::tiff ||
            format == image_format::png;
@@ -274,26 +291,35 @@ status image::save_to_file(std::wstring_view path, const codec_info& encoder,
 }
 
 status image::write_file(std::wstring_view path, const save_options& options) {
-    // Writing over the file being read would destroy the source mid-copy.
-    const auto target = identity_of(path);
-    if (target && source_identity_ && target->volume == source_identity_->volume &&
-        target->file == source_identity_->file) {
-        set_last_error(win32::error_sharing_violation);
-        return status::win32_error;
+    if (!options.create_new) {
+        // Writing over the file being read would destroy the source mid-copy.
+        const auto target = identity_of(path);
+        if (target && source_identity_ && target->volume == source_identity_->volume &&
+            target->file == source_identity_->file) {
+            set_last_error(win32::error_sharing_violation);
+            return status::win32_error;
+        }
     }
+    // From here every failure sets its own error: a writer that refuses without one must not
+    // report what an earlier call left behind.
+    set_last_error(win32::error_success);
     // The guard outlives the file: the file is closed before the guard removes it.
     partial_file_guard guard(path);
-    auto file = output_file::create(path);
+    auto file = options.create_new ? output_file::create_new(path) : output_file::create(path);
     if (!file) {
         return status::win32_error;
     }
     guard.arm();
+    // Nobody else may read the new content before it has the original's permissions.
+    if (!options.attributes_of.empty() && !file->copy_attributes_of(options.attributes_of)) {
+        return status::win32_error;
+    }
     if (const status result = writer_for(metadata_.format)(*source_, metadata_, *file);
         result != status::ok) {
+        if (last_error() == win32::error_success) {
+            set_last_error(error_for(result));
+        }
         return result;
-    }
-    if (!options.permissions_of.empty() && !file->copy_permissions_of(options.permissions_of)) {
-        return status::win32_error;
     }
     if (options.flush && !file->flush()) {
         return status::win32_error;

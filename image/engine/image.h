@@ -22,8 +22,12 @@ namespace kestrov::imaging {
 struct save_options {
     // Flush the new file to the disk before the save returns.
     bool flush = false;
-    // Give the new file the permissions of this file (the one it is about to replace).
-    std::wstring permissions_of;
+    // Create the file only if no file (or link) of that name exists; otherwise the save fails with
+    // "file exists" and touches nothing.
+    bool create_new = false;
+    // Give the new file the owner, permissions and extended attributes of this file (the one it
+    // is about to replace) before anything is written into it.
+    std::wstring attributes_of;
 };
 
 class image {

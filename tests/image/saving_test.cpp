@@ -213,7 +213,7 @@ TEST_F(SavingTest, AnExceptionInsideTheWriteIsReportedAndLeavesNothingBehind) {
         for (const bool own : {true, false}) {
             imaging::output_file::throw_from_writes_after_for_testing(20, error);
             try {
-                own ? bitmap.save() : bitmap.save_to(copy.wstring());
+                own ? static_cast<void>(bitmap.save()) : bitmap.save_to(copy.wstring());
                 ADD_FAILURE() << "a save that threw was reported as saved";
             } catch (const gdiplus_exception& failure) {
                 EXPECT_EQ(failure.status(), status);

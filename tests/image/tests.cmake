@@ -1,6 +1,7 @@
 list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/bitmap_plus_test.cpp
     image/property_readers_test.cpp
+    image/safe_replace_test.cpp
     image/saving_test.cpp
     image/supported_extensions_test.cpp
     image/unchangeable_formats_test.cpp)

@@ -67,6 +67,39 @@ TEST_F(BatchWriterTest, WritesTheFilledFieldsIntoEveryFileAndKeepsTheRest) {
     EXPECT_EQ(files_in_folder(), 3U);
 }
 
+TEST_F(BatchWriterTest, LinksAndTakenTemporaryNamesAreLeftAsTheyAreAndHardLinksAreNoted) {
+    const auto target = photo("a.tif");
+    const auto hard = photo("b.tif");
+    std::ofstream(folder_.path() / "a.tif_temp_.tif") << "my notes";
+    std::error_code failed;
+    fs::create_hard_link(hard, folder_.path() / "b-copy.tif", failed);
+    const bool hard_linked = !failed && fs::hard_link_count(hard) == 2;
+    const auto link = (folder_.path() / "link.tif").wstring();
+    fs::create_symlink(target, link, failed);
+    const bool linked = !failed;
+    std::vector<std::wstring> files = {hard};
+    if (linked) {
+        files.push_back(link);
+    }
+    const auto outcomes = write_descriptive_texts(files, author_only(L"Eva"), 2);
+    ASSERT_EQ(outcomes.size(), files.size());
+    for (const auto& outcome : outcomes) {
+        EXPECT_TRUE(outcome.written) << outcome.reason;
+    }
+    if (hard_linked) {
+        EXPECT_NE(batch_summary(outcomes, files.size()).find(note_line(outcomes[0])),
+                  std::string::npos);
+        EXPECT_EQ(text((folder_.path() / "b-copy.tif").wstring(), 0x013B), std::nullopt);
+    }
+    if (linked) {
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(text(target, 0x013B), L"Eva");
+        EXPECT_TRUE(outcomes[1].note.empty());
+    }
+    std::ifstream notes(folder_.path() / "a.tif_temp_.tif");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(notes), {}), "my notes");
+}
+
 TEST_F(BatchWriterTest, AFileThatCannotBeReadOrWrittenIsReportedAndTheOthersAreWritten) {
     const auto read_only = photo("locked.tif");
     fs::permissions(read_only,

@@ -6,6 +6,7 @@
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
 #include "image/property_writer.h"
+#include "image/saving.h"
 #include "res/resource_ids.h"
 #include "tags/group_rows.h"
 #include "ui/dialogs/dlg_nastaveni.h"
@@ -46,6 +47,14 @@ constexpr std::pair<const wchar_t*, tags::tag_group> group_combo_entries[] = {
 
 void show_error(const std::exception& failure) {
     app->show_message_ansi(failure.what(), message_box_flags::icon_error, 0);
+}
+
+// Saves the image over its file and tells what the user should know of a save that worked.
+void save_image(gdi::bitmap_plus& image) {
+    if (image.save().other_names_keep_old_content) {
+        app->show_message_ansi(gdi::other_names_note().c_str(), message_box_flags::icon_exclamation,
+                               0);
+    }
 }
 
 // The string resource `id`; empty when there is none.
@@ -351,7 +360,7 @@ void okno_hlavni::save_file() {
         return;
     }
     try {
-        image_->save();
+        save_image(*image_);
         modified = false;
     } catch (const kestrov_exception& failure) {
         show_error(failure);
@@ -596,7 +605,7 @@ void okno_hlavni::change_image(Change change) {
 void okno_hlavni::commit_change() {
     if (saves_at_once(*settings)) {
         try {
-            image_->save();
+            save_image(*image_);
         } catch (const kestrov_exception& failure) {
             modified = true;
             show_error(failure);

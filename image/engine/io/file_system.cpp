@@ -6,10 +6,15 @@
 #include "image/engine/io/stat_identity.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrov::imaging {
 
@@ -47,6 +52,65 @@ int fd(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
 
+// The names of the extended attributes of `path`, each ending in a zero; empty when it has none or
+// the file system keeps none.
+std::optional<std::vector<char>> attribute_names(const std::string& path) {
+    std::vector<char> names;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+        if (size < 0) {
+            if (errno == ENOTSUP) {
+                return std::vector<char>();
+            }
+            return std::nullopt;
+        }
+        names.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::listxattr(path.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            return names;
+        }
+        if (errno != ERANGE) { // ERANGE: an attribute was added meanwhile
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// Only the user's own namespaces must come along; trusted.* and security.* need privileges the
+// user may not have, and the system sets those itself.
+bool must_keep(std::string_view name) {
+    return name.starts_with("user.") || name.starts_with("system.");
+}
+
+bool copy_attributes(const std::string& from, int to) {
+    const auto names = attribute_names(from);
+    if (!names) {
+        return failed();
+    }
+    std::vector<char> value;
+    for (std::size_t at = 0; at < names->size();) {
+        const std::string name(names->data() + at);
+        at += name.size() + 1;
+        ssize_t size = ::getxattr(from.c_str(), name.c_str(), nullptr, 0);
+        if (size >= 0) {
+            value.resize(static_cast<std::size_t>(size));
+            size = ::getxattr(from.c_str(), name.c_str(), value.data(), value.size());
+        }
+        if (size < 0) {
+            if (errno == ENODATA) {
+                continue; // removed meanwhile
+            }
+            return failed();
+        }
+        if (::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) != 0 &&
+            must_keep(name)) {
+            return failed();
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<file_identity> identity_of(std::wstring_view path) {
@@ -58,10 +122,7 @@ std::optional<file_identity> identity_of(std::wstring_view path) {
         }
         return std::nullopt;
     }
-    return file_identity{
-        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-        static_cast<std::uint64_t>(info.st_size),
-        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    return identity_from_stat(info);
 }
 
 std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
@@ -78,6 +139,27 @@ std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
         return std::unique_ptr<output_file>(new output_file(handle));
     } catch (...) {
         // Nothing owns the new file yet: it goes before the failure does.
+        ::close(handle);
+        ::unlink(name->c_str());
+        throw;
+    }
+}
+
+std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
+    const auto name = native(path);
+    if (!name) {
+        return nullptr;
+    }
+    // O_EXCL also refuses a symbolic link of that name, dangling or not.
+    const int handle =
+        ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (handle < 0) {
+        failed();
+        return nullptr;
+    }
+    try {
+        return std::unique_ptr<output_file>(new output_file(handle));
+    } catch (...) {
         ::close(handle);
         ::unlink(name->c_str());
         throw;
@@ -111,7 +193,7 @@ bool output_file::flush() {
     return ::fsync(fd(handle_)) == 0 || failed();
 }
 
-bool output_file::copy_permissions_of(std::wstring_view original) {
+bool output_file::copy_attributes_of(std::wstring_view original) {
     const auto name = native(original);
     struct stat info {};
     if (!name || ::stat(name->c_str(), &info) != 0) {
@@ -127,7 +209,12 @@ bool output_file::copy_permissions_of(std::wstring_view original) {
                 ::fchown(fd(handle_), static_cast<uid_t>(-1), info.st_gid);
         }
     }
-    return ::fchmod(fd(handle_), info.st_mode & 07777) == 0 || failed();
+    // The mode before the attributes: an access list (system.posix_acl_access) sets the group
+    // bits again.
+    if (::fchmod(fd(handle_), info.st_mode & 07777) != 0) {
+        return failed();
+    }
+    return copy_attributes(*name, fd(handle_));
 }
 
 bool output_file::close() {
@@ -154,13 +241,76 @@ bool may_replace(std::wstring_view path) {
     return true;
 }
 
+std::optional<std::wstring> file_behind_links(std::wstring_view path) {
+    const auto name = native(path);
+    struct stat info {};
+    if (!name || ::lstat(name->c_str(), &info) != 0) {
+        if (name) {
+            failed();
+        }
+        return std::nullopt;
+    }
+    if (!S_ISLNK(info.st_mode)) {
+        return std::wstring(path);
+    }
+    const std::unique_ptr<char, decltype(&std::free)> target(::realpath(name->c_str(), nullptr),
+                                                             &std::free);
+    if (!target) {
+        failed();
+        return std::nullopt;
+    }
+    std::wstring wide;
+    try {
+        utf8_to_wide(target.get(), wide);
+    } catch (...) {
+        set_last_error(win32::error_cant_resolve_filename);
+        return std::nullopt;
+    }
+    return wide;
+}
+
+std::optional<std::uint64_t> name_count(std::wstring_view path) {
+    const auto name = native(path);
+    struct stat info {};
+    if (!name || ::stat(name->c_str(), &info) != 0) {
+        if (name) {
+            failed();
+        }
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.st_nlink);
+}
+
 bool replace_file(std::wstring_view from, std::wstring_view to) {
     const auto source = native(from);
     const auto target = native(to);
-    if (!source || !target) {
+    if (!source || !target || fails_for_testing(failing_step::replace)) {
         return false;
     }
     return ::rename(source->c_str(), target->c_str()) == 0 || failed();
+}
+
+// An open file keeps its content under its old inode while another takes its name.
+bool open_file_can_be_replaced() {
+    return true;
+}
+
+bool make_replace_durable(std::wstring_view path) {
+    const auto name = native(path);
+    if (!name || fails_for_testing(failing_step::durable_replace)) {
+        return false;
+    }
+    const int handle = ::open(folder_of(*name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0) {
+        return failed();
+    }
+    const bool flushed = ::fsync(handle) == 0;
+    const int error_number = errno;
+    ::close(handle);
+    if (!flushed) {
+        set_last_error_from_errno(error_number);
+    }
+    return flushed;
 }
 
 bool remove_file(std::wstring_view path) {

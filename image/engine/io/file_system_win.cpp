@@ -15,20 +15,40 @@ HANDLE native(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
+// Closes a handle of a file opened only to ask or flush it.
+struct handle_closer {
+    HANDLE handle;
+    ~handle_closer() {
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+        }
+    }
+};
+
+// Opens the file (or folder) itself for questions, following links; the last error says why not.
+HANDLE open_for_questions(const std::wstring& name) {
+    return CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// "\\?\C:\a" and "\\?\UNC\server\share\a" as the paths a user knows.
+std::wstring without_long_path_prefix(std::wstring path) {
+    if (path.starts_with(L"\\\\?\\UNC\\")) {
+        return L"\\\\" + path.substr(8);
+    }
+    if (path.starts_with(L"\\\\?\\") && path.size() >= 6 && path[5] == L':') {
+        return path.substr(4);
+    }
+    return path;
+}
+
 } // namespace
 
 std::optional<file_identity> identity_of(std::wstring_view path) {
     const std::wstring name(path);
-    HANDLE file =
-        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
+    const handle_closer file{open_for_questions(name)};
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool ok = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    if (!ok) {
+    if (file.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.handle, &info)) {
         return std::nullopt;
     }
     return identity_from_information(info);
@@ -45,6 +65,24 @@ std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
         return std::unique_ptr<output_file>(new output_file(reinterpret_cast<std::intptr_t>(file)));
     } catch (...) {
         // Nothing owns the new file yet: it goes before the failure does.
+        CloseHandle(file);
+        DeleteFileW(name.c_str());
+        throw;
+    }
+}
+
+std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
+    const std::wstring name(path);
+    // CREATE_NEW fails on any existing name, a symbolic link's included. The new file takes the
+    // folder's inherited security until it replaces the original and gets the original's.
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    try {
+        return std::unique_ptr<output_file>(new output_file(reinterpret_cast<std::intptr_t>(file)));
+    } catch (...) {
         CloseHandle(file);
         DeleteFileW(name.c_str());
         throw;
@@ -76,8 +114,8 @@ bool output_file::flush() {
     return FlushFileBuffers(native(handle_)) != 0;
 }
 
-// ReplaceFileW carries the original's security and attributes over to the new file.
-bool output_file::copy_permissions_of(std::wstring_view) {
+// ReplaceFileW carries the original's security, attributes and streams over to the new file.
+bool output_file::copy_attributes_of(std::wstring_view) {
     return true;
 }
 
@@ -99,17 +137,88 @@ bool may_replace(std::wstring_view path) {
     return true;
 }
 
+std::optional<std::wstring> file_behind_links(std::wstring_view path) {
+    const std::wstring name(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return std::nullopt;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return name;
+    }
+    const handle_closer file{open_for_questions(name)};
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::wstring target(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const DWORD length =
+            GetFinalPathNameByHandleW(file.handle, target.data(), static_cast<DWORD>(target.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            return std::nullopt;
+        }
+        if (length < target.size()) {
+            target.resize(length);
+            return without_long_path_prefix(std::move(target));
+        }
+        target.resize(length);
+    }
+    SetLastError(ERROR_CANT_RESOLVE_FILENAME);
+    return std::nullopt;
+}
+
+std::optional<std::uint64_t> name_count(std::wstring_view path) {
+    const handle_closer file{open_for_questions(std::wstring(path))};
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (file.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.handle, &info)) {
+        return std::nullopt;
+    }
+    return info.nNumberOfLinks;
+}
+
 bool replace_file(std::wstring_view from, std::wstring_view to) {
     const std::wstring source(from);
     const std::wstring target(to);
+    if (fails_for_testing(failing_step::replace)) {
+        return false;
+    }
     if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                      nullptr, nullptr)) {
         return true;
     }
-    // Where the file system cannot keep the original's security (or the target is gone), a plain
-    // replacing move still puts the new content in one step.
-    return MoveFileExW(source.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const DWORD error = GetLastError();
+    // Where the file system cannot keep the original's security, or the replace stopped half way
+    // with the original already gone (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2), a move puts the new
+    // content in place in one step. When that fails too, the replace's own error is the one to
+    // tell, and the new content stays under its temporary name.
+    const DWORD flags = error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+                            ? MOVEFILE_WRITE_THROUGH
+                            : MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (MoveFileExW(source.c_str(), target.c_str(), flags)) {
+        return true;
+    }
+    SetLastError(error);
+    return false;
+}
+
+// Windows refuses to replace a file that is open, even with FILE_SHARE_DELETE, on most file
+// systems.
+bool open_file_can_be_replaced() {
+    return false;
+}
+
+// NTFS writes a rename to its log; flushing the replaced file forces the log, and the rename with
+// it, to the disk (a folder cannot be flushed without administrator rights).
+bool make_replace_durable(std::wstring_view path) {
+    if (fails_for_testing(failing_step::durable_replace)) {
+        return false;
+    }
+    const std::wstring name(path);
+    const handle_closer file{CreateFileW(name.c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    return file.handle != INVALID_HANDLE_VALUE && FlushFileBuffers(file.handle) != 0;
 }
 
 bool remove_file(std::wstring_view path) {

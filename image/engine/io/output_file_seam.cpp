@@ -1,4 +1,4 @@
-// The test seams of output_file, shared by both platforms' implementations.
+// The test seams of output_file and of replacing, shared by both platforms' implementations.
 #include "image/engine/io/file_system.h"
 
 #include "base/hresult.h"
@@ -16,7 +16,28 @@ thread_local std::uint64_t bytes_until_throw = 0;
 // file has to run a destructor as it ends. (The Windows runtime's thread-exit destructors crashed
 // worker threads of the batch dialog now and then under Wine.)
 thread_local std::exception_ptr* error_to_throw = nullptr;
+thread_local void (*write_hook)() = nullptr;
+thread_local failing_step step_to_fail = failing_step::none;
+thread_local std::uint32_t step_error = 0;
 } // namespace
+
+void output_file::before_writes_for_testing(void (*hook)()) {
+    write_hook = hook;
+}
+
+void fail_next_for_testing(failing_step step, std::uint32_t error) {
+    step_to_fail = step;
+    step_error = error;
+}
+
+bool fails_for_testing(failing_step step) {
+    if (step == failing_step::none || step != step_to_fail) {
+        return false;
+    }
+    step_to_fail = failing_step::none;
+    set_last_error(step_error);
+    return true;
+}
 
 void output_file::fail_writes_after_for_testing(std::optional<std::uint64_t> bytes) {
     bytes_until_failure = bytes;
@@ -32,6 +53,9 @@ void output_file::throw_from_writes_after_for_testing(std::uint64_t bytes,
 }
 
 bool output_file::test_seam_allows(std::size_t count) {
+    if (write_hook) {
+        write_hook();
+    }
     if (error_to_throw) {
         if (bytes_until_throw < count) {
             const std::unique_ptr<std::exception_ptr> error(std::exchange(error_to_throw, nullptr));
