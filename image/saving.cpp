@@ -96,8 +96,8 @@ pending_save::pending_save(bitmap_plus& bitmap, bool flush) : bitmap_(bitmap) {
             pending_ = true;
             return;
         }
-        if (result != imaging::status::win32_error ||
-            last_error() != win32::error_file_exists || attempt == attempts) {
+        if (result != imaging::status::win32_error || last_error() != win32::error_file_exists ||
+            attempt == attempts) {
             throw gdiplus_exception(result);
         }
     }

@@ -168,8 +168,7 @@ TEST_F(SafeReplace, TheReplaceIsMadeDurableAndAFailedFlushIsReported) {
     const auto path = photo();
     bitmap_plus bitmap(path.wstring());
     set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
-    imaging::fail_next_for_testing(imaging::failing_step::durable_replace,
-                                   win32::error_io_device);
+    imaging::fail_next_for_testing(imaging::failing_step::durable_replace, win32::error_io_device);
     try {
         bitmap.save();
         ADD_FAILURE() << "a save whose folder was not flushed was reported as durable";
