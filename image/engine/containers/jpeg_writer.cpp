@@ -51,7 +51,7 @@ status write_jpeg(byte_source& source, const decoded_metadata& metadata, byte_si
     }
     std::vector<std::byte> block;
     if (const status result = rewrite_exif_block(layout->exif_block, layout->exif_structure,
-                                                 metadata.properties, block);
+                                                 metadata.properties, block, max_exif_block);
         result != status::ok) {
         return result;
     }

@@ -111,8 +111,16 @@ bool thumbnail_link_into_nothing(const tiff_ifd& ifd1, byte_order order, std::ui
     if (!offset) {
         return false;
     }
+    if (*offset < 8 || *offset > block_size) {
+        return true;
+    }
+    // Without a length the link reaches whatever follows; a zero length reaches nothing, not even
+    // at the very end of the block, where a save appends its bytes.
     const auto length = first_long(ifd1, tag_jpeg_interchange_format_length, order);
-    return *offset < 8 || *offset >= block_size || (length && *length > block_size - *offset);
+    if (!length) {
+        return *offset == block_size;
+    }
+    return *length > block_size - *offset;
 }
 
 namespace {

@@ -28,7 +28,8 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>>
 thumbnail_location(const tiff_ifd& ifd1, byte_order order, std::uint64_t block_size);
 
 // Whether IFD1's thumbnail link leads into the header or past the end of the block: it holds
-// nothing, and a save must not let it reach what it appends.
+// nothing, and a save must not let it reach what it appends. A thumbnail of length zero right at
+// the end reaches no byte, and is as sound as any other.
 bool thumbnail_link_into_nothing(const tiff_ifd& ifd1, byte_order order, std::uint64_t block_size);
 
 // Whether a TIFF structure can store item `id` as an entry of its own: the id must be a 16-bit tag

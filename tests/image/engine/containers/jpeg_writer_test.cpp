@@ -1,6 +1,8 @@
 #include "image/engine/container_writer.h"
 #include "image/engine/containers/jpeg_reader.h"
 
+#include "base/hresult.h"
+#include "base/last_error.h"
 #include "image/engine/containers/tiff_builder.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +117,74 @@ TEST(JpegWriter, RefusesAnExifBlockPastTheSegmentLimit) {
             items.set({0x010E, 2, std::vector<std::byte>(70000, std::byte{'a'})});
         },
         status::value_overflow);
+}
+
+// A camera's block without a maker note: every byte belongs to a directory, a value or the
+// thumbnail.
+tiff_contents plain_camera() {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon"), ascii(0x013B, "Jan Novák"),
+                     ascii(0x0131, "firmware 1.0")};
+    contents.exif = {rationals(0x829A, {{1, 160}}), ascii(0x9003, "2024:05:01 10:00:00")};
+    contents.ifd1 = {shorts(0x0103, {6})};
+    return contents;
+}
+
+// A block a few bytes short of the segment limit has no room for rewritten directories after it.
+// Holding nothing a reader did not parse, it is laid out anew, and every item but the edited one
+// reads as before.
+TEST(JpegWriter, ABlockNearTheSegmentLimitIsLaidOutAnewToTakeAnEdit) {
+    for (const auto order : {byte_order::little, byte_order::big}) {
+        const auto file =
+            jpeg_with_exif(build_tiff_of_size(plain_camera(), largest_exif_block - 6, order));
+        const auto artist = text_item(0x013B, "Jan Nováková"); // four bytes longer
+        const auto out = saved(file, [&](property_list& items) { items.set(artist); });
+        memory_source before_source(file);
+        memory_source after_source(out);
+        decoded_metadata before;
+        decoded_metadata after;
+        ASSERT_EQ(read_jpeg(before_source, before), status::ok);
+        ASSERT_EQ(read_jpeg(after_source, after), status::ok);
+        EXPECT_TRUE(after.warnings.empty());
+        before.properties.set(artist);
+        EXPECT_EQ(after.properties, before.properties);
+    }
+}
+
+// A maker note's offsets may lead anywhere in the block, here to private data after the
+// thumbnail: near the limit, an edit that fits in the bytes of the directory it replaces is
+// written back there, and one that does not is refused with its own error, never written over
+// bytes the note may use.
+TEST(JpegWriter, NearTheSegmentLimitAMakerNoteBlockIsRewrittenInPlaceOrRefused) {
+    auto contents = plain_camera();
+    contents.exif.push_back(undefined(0x927C, {'N', 'O', 'T', 'E', 0xF0, 0xFF, 0, 0}));
+    const std::vector<std::byte> private_data(32, std::byte{0x77});
+    auto block = build_tiff_of_size(contents, largest_exif_block - 6 - private_data.size(),
+                                    byte_order::little);
+    block.insert(block.end(), private_data.begin(), private_data.end());
+    const auto file = jpeg_with_exif(block);
+
+    const auto out =
+        saved(file, [](property_list& items) { items.set(text_item(0x013B, "Eva Novák")); });
+    memory_source source(out);
+    decoded_metadata after;
+    ASSERT_EQ(read_jpeg(source, after), status::ok);
+    EXPECT_EQ(after.properties.find(0x013B)->value, text_item(0, "Eva Novák").value);
+    // From the Exif directory on (maker note, thumbnail, private data), nothing moved.
+    const auto& layout = dynamic_cast<const jpeg_layout&>(*after.layout);
+    const std::size_t exif_at =
+        2 + 4 + 6 + layout.exif_structure.find(tiff_directory::exif)->offset;
+    ASSERT_EQ(out.size(), file.size());
+    EXPECT_TRUE(std::equal(file.begin() + static_cast<long>(exif_at), file.end(),
+                           out.begin() + static_cast<long>(exif_at)));
+
+    set_last_error(win32::error_success);
+    EXPECT_TRUE(saved(
+                    file,
+                    [](property_list& items) { items.set(text_item(0x013B, "Eva Nováková")); },
+                    status::value_overflow)
+                    .empty());
+    EXPECT_EQ(last_error(), win32::error_file_too_large);
 }
 
 } // namespace

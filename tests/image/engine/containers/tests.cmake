@@ -14,3 +14,6 @@ list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/engine/containers/tiff_directory_rewrite_test.cpp
     image/engine/containers/tiff_reader_test.cpp
     image/engine/containers/zlib_inflate_test.cpp)
+# exiftool's reading of what the JPEG writer wrote.
+list(APPEND MIRTEL_NATIVE_TEST_SOURCES
+    image/engine/containers/jpeg_writer_oracle_test.cpp)

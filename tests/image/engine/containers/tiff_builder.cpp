@@ -169,6 +169,27 @@ std::vector<std::byte> build_tiff(const tiff_contents& contents, byte_order orde
     return w.bytes();
 }
 
+std::vector<std::byte> build_tiff_of_size(tiff_contents contents, std::size_t size,
+                                          byte_order order) {
+    contents.thumbnail = bytes_of({0xFF, 0xD8, 0xFF, 0xD9});
+    const std::size_t smallest = build_tiff(contents, order).size();
+    contents.thumbnail.insert(contents.thumbnail.begin() + 2, size - smallest, std::byte{0x55});
+    return build_tiff(contents, order);
+}
+
+std::vector<std::byte> jpeg_with_exif(const std::vector<std::byte>& block) {
+    const std::size_t length = 2 + std::size(exif_header_bytes) + block.size();
+    std::vector<std::byte> out =
+        bytes_of({0xFF, 0xD8, 0xFF, 0xE1, static_cast<std::uint8_t>(length >> 8),
+                  static_cast<std::uint8_t>(length & 0xFF)});
+    const auto header = bytes_of(exif_header);
+    out.insert(out.end(), header.begin(), header.end());
+    out.insert(out.end(), block.begin(), block.end());
+    const auto scan = bytes_of({0xFF, 0xDA, 0x00, 0x02, 0x11, 0xFF, 0x00, 0x22, 0xFF, 0xD9});
+    out.insert(out.end(), scan.begin(), scan.end());
+    return out;
+}
+
 std::vector<std::byte> bytes_of(std::initializer_list<std::uint8_t> values) {
     std::vector<std::byte> out;
     for (const auto v : values) {

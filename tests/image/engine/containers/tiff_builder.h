@@ -39,6 +39,14 @@ struct tiff_contents {
 // The block; pointer tags (Exif, GPS, thumbnail) are added where their directories are given.
 std::vector<std::byte> build_tiff(const tiff_contents& contents, byte_order order);
 
+// The largest TIFF block a JPEG APP1 segment holds after its Exif header (a length of 65535).
+inline constexpr std::size_t largest_exif_block = 65535 - 2 - 6;
+// The block with its thumbnail (a JPEG SOI and EOI around filler) grown to make it `size` bytes.
+std::vector<std::byte> build_tiff_of_size(tiff_contents contents, std::size_t size,
+                                          byte_order order);
+// A JPEG (SOI, the Exif APP1 segment holding `block`, a scan) of a writer that put no JFIF first.
+std::vector<std::byte> jpeg_with_exif(const std::vector<std::byte>& block);
+
 std::vector<std::byte> bytes_of(std::initializer_list<std::uint8_t> values);
 std::vector<std::byte> bytes_of(const std::string& text);
 std::vector<std::byte> bytes_of(std::span<const std::uint8_t> values); // a signature

@@ -3,6 +3,8 @@
 #include "image/engine/container.h"
 #include "image/engine/container_writer.h"
 
+#include "base/hresult.h"
+#include "base/last_error.h"
 #include "image/engine/containers/tiff_builder.h"
 
 #include <gtest/gtest.h>
@@ -540,7 +542,9 @@ TEST(TiffWriter, DamagedLinksAndValuesCostNoDataAndNoEndlessGrowth) {
         property_list items = before.metadata.properties;
         items.set(text_item(0x013B, "Eva"));
         std::vector<std::byte> out;
+        set_last_error(win32::error_success);
         EXPECT_EQ(rewrite_exif_block(block, before.structure, items, out), status::value_overflow);
+        EXPECT_EQ(last_error(), win32::error_file_too_large);
     }
 }
 
@@ -603,6 +607,28 @@ TEST(TiffWriter, AValueInTheHeaderBytesMovesOutOfThem) {
     ASSERT_EQ(read_tiff(saved, after), status::ok);
     ASSERT_NE(after.properties.find(0x0131), nullptr);
     EXPECT_EQ(*after.properties.find(0x0131), software);
+}
+
+// A thumbnail of length zero may sit right at the end of the block: its link reaches no byte, not
+// even those a save appends there, and stays as it is.
+TEST(TiffWriter, AZeroLengthThumbnailAtTheEndKeepsItsLink) {
+    tiff_contents contents;
+    contents.ifd0 = {ascii(0x010F, "Canon")};
+    contents.ifd1 = {shorts(0x0103, {6}), longs(0x0201, {0}), longs(0x0202, {0})};
+    auto block = build_tiff(contents, byte_order::little);
+    const auto end = static_cast<std::uint32_t>(block.size());
+    store_u32(block.data() +
+                  entry_at(read_damaged_or_not(block).structure, tiff_directory::ifd1, 0x0201) + 8,
+              end, byte_order::little);
+    const auto after =
+        rewritten(block, [](property_list& items) { items.set(text_item(0x013B, "Eva")); });
+    std::map<std::uint16_t, std::uint32_t> fields;
+    for (const auto& entry : after.structure.find(tiff_directory::ifd1)->entries) {
+        fields[entry.tag] = load_u32(entry.field.data(), byte_order::little);
+    }
+    EXPECT_EQ(fields[0x0201], end);
+    EXPECT_EQ(fields[0x0202], 0U);
+    EXPECT_EQ(fields.size(), 3U);
 }
 
 TEST(TiffWriter, RefusesValuesThatAreNotWholeElementsOfTheirType) {
