@@ -52,6 +52,26 @@ int fd(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
 
+// Opens the folder holding `path` and flushes it with `flush` (the folder itself, or its whole
+// file system).
+bool flush_folder_of(std::wstring_view path, int (*flush)(int)) {
+    const auto name = native(path);
+    if (!name) {
+        return false;
+    }
+    const int handle = ::open(folder_of(*name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0) {
+        return failed();
+    }
+    const bool flushed = flush(handle) == 0;
+    const int error_number = errno;
+    ::close(handle);
+    if (!flushed) {
+        set_last_error_from_errno(error_number);
+    }
+    return flushed;
+}
+
 // The names of the extended attributes of `path`, each ending in a zero; empty when it has none or
 // the file system keeps none.
 std::optional<std::vector<char>> attribute_names(const std::string& path) {
@@ -296,21 +316,7 @@ bool open_file_can_be_replaced() {
 }
 
 bool make_replace_durable(std::wstring_view path) {
-    const auto name = native(path);
-    if (!name || fails_for_testing(failing_step::durable_replace)) {
-        return false;
-    }
-    const int handle = ::open(folder_of(*name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle < 0) {
-        return failed();
-    }
-    const bool flushed = ::fsync(handle) == 0;
-    const int error_number = errno;
-    ::close(handle);
-    if (!flushed) {
-        set_last_error_from_errno(error_number);
-    }
-    return flushed;
+    return !fails_for_testing(failing_step::durable_replace) && flush_folder_of(path, ::fsync);
 }
 
 bool remove_file(std::wstring_view path) {
@@ -319,21 +325,7 @@ bool remove_file(std::wstring_view path) {
 }
 
 bool flush_file_system(std::wstring_view path) {
-    const auto name = native(path);
-    if (!name) {
-        return false;
-    }
-    const int handle = ::open(folder_of(*name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (handle < 0) {
-        return failed();
-    }
-    const bool flushed = ::syncfs(handle) == 0;
-    const int error_number = errno;
-    ::close(handle);
-    if (!flushed) {
-        set_last_error_from_errno(error_number);
-    }
-    return flushed;
+    return flush_folder_of(path, ::syncfs);
 }
 
 bool file_system_flush_available() {
