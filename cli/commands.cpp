@@ -3,6 +3,7 @@
 #include "base/text_conversion.h"
 #include "cli/arguments.h"
 #include "cli/console.h"
+#include "cli/interruption.h"
 #include "image/bitmap_plus.h"
 #include "image/gdiplus_exception.h"
 #include "image/saving.h"
@@ -169,18 +170,23 @@ int set_command(const std::vector<std::wstring>& arguments) {
         jobs = *number;
     }
     const bool show_progress = is_terminal(stderr);
+    const interruption_guard interruption;
     const auto outcomes = tags::write_descriptive_texts(
-        parsed.operands, texts, jobs, [show_progress](std::size_t done, std::size_t total) {
+        parsed.operands, texts, jobs,
+        [show_progress](std::size_t done, std::size_t total) {
             if (show_progress) {
                 write(stderr,
                       "\rZapisuji " + std::to_string(done) + " z " + std::to_string(total) + "...");
             }
-        });
+        },
+        [] { return !interruption_guard::requested(); });
     if (show_progress) {
         write(stderr, std::string_view("\r\x1b[K"));
     }
     std::size_t written = 0;
+    std::size_t entries_done = 0;
     for (const auto& outcome : outcomes) {
+        entries_done += outcome.listings;
         if (outcome.written) {
             ++written;
             if (!outcome.note.empty()) {
@@ -190,9 +196,14 @@ int set_command(const std::vector<std::wstring>& arguments) {
             report(outcome.path, outcome.reason);
         }
     }
-    write(stdout, "Zapsáno " + std::to_string(written) + " z " + std::to_string(outcomes.size()) +
-                      " souborů.\n");
-    return written == outcomes.size() ? 0 : 1;
+    const std::size_t left = parsed.operands.size() - entries_done;
+    write(stdout, "Zapsáno " + std::to_string(written) + " z " +
+                      std::to_string(outcomes.size() + left) + " souborů.\n");
+    if (left > 0) {
+        write(stderr, "Zápis byl přerušen; zbylých " + std::to_string(left) +
+                          " souborů zůstalo beze změny.\n");
+    }
+    return written == outcomes.size() && left == 0 ? 0 : 1;
 }
 
 int remove_command(const std::vector<std::wstring>& arguments) {

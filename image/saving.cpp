@@ -17,6 +17,15 @@ namespace kestrov::gdi {
 
 namespace {
 
+// Names tried for the new content before a save gives up: "_temp_", "_temp_2" ...
+constexpr unsigned temporary_attempts = 100;
+
+// The folder part of a path, where the new content is written.
+std::wstring folder_of(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash + 1);
+}
+
 // Puts the items the image held before a failed replace back on the reloaded image, so the
 // user's edits are not lost with the save.
 void restore_items(imaging::image& image, const imaging::property_list& items) {
@@ -84,12 +93,20 @@ pending_save::pending_save(bitmap_plus& bitmap, bool flush) : bitmap_(bitmap) {
     const auto encoder = find_encoder(extension_of(own_));
     imaging::save_options options;
     options.flush = flush;
-    options.create_new = true;
     options.attributes_of = target_;
+    if (auto unnamed = imaging::output_file::create_unnamed(folder_of(target_))) {
+        // Dropped on failure, the file goes with its handle.
+        const imaging::status result = image->save_to(*unnamed, encoder, options);
+        if (result != imaging::status::ok) {
+            throw gdiplus_exception(result);
+        }
+        unnamed_ = std::move(unnamed);
+        return;
+    }
+    options.create_new = true;
     // A name that is taken belongs to somebody (perhaps an earlier save that was cut short): it
     // stays as it is and the next name is tried.
-    constexpr unsigned attempts = 100;
-    for (unsigned attempt = 1; attempt <= attempts; ++attempt) {
+    for (unsigned attempt = 1; attempt <= temporary_attempts; ++attempt) {
         temporary_ = temporary_name(target_, attempt);
         const imaging::status result = image->save_to_file(temporary_, encoder, options);
         if (result == imaging::status::ok) {
@@ -97,9 +114,29 @@ pending_save::pending_save(bitmap_plus& bitmap, bool flush) : bitmap_(bitmap) {
             return;
         }
         if (result != imaging::status::win32_error || last_error() != win32::error_file_exists ||
-            attempt == attempts) {
+            attempt == temporary_attempts) {
             throw gdiplus_exception(result);
         }
+    }
+}
+
+void pending_save::name_new_content() {
+    for (unsigned attempt = 1; attempt <= temporary_attempts; ++attempt) {
+        temporary_ = temporary_name(target_, attempt);
+        if (unnamed_->link_as(temporary_)) {
+            pending_ = true;
+            break;
+        }
+        if (last_error() != win32::error_file_exists || attempt == temporary_attempts) {
+            temporary_.clear();
+            unnamed_.reset();
+            throw kestrov_exception();
+        }
+    }
+    const bool closed = unnamed_->close();
+    unnamed_.reset();
+    if (!closed) {
+        throw kestrov_exception();
     }
 }
 
@@ -111,16 +148,22 @@ pending_save::~pending_save() {
 
 void pending_save::commit(bool reload, bool durable) {
     imaging::image* image = bitmap_.bitmap();
-    if (!pending_ || image == nullptr) {
+    if ((!pending_ && !unnamed_) || image == nullptr) {
         throw kestrov_exception(e_pointer);
     }
     const auto loaded = image->source_identity();
     const auto now = imaging::identity_of(own_);
     if (!now || !loaded || *now != *loaded) {
-        imaging::remove_file(temporary_);
+        if (pending_) {
+            imaging::remove_file(temporary_);
+        }
         pending_ = false;
+        unnamed_.reset();
         throw kestrov_exception(
             "Soubor se od načtení změnil na disku, změny proto nebyly uloženy.");
+    }
+    if (unnamed_) {
+        name_new_content();
     }
     // Where the open file blocks the replace, the image lets go of it first and keeps a copy of
     // its items to put back should the replace fail.

@@ -4,7 +4,9 @@
 
 #include "image/bitmap_plus.h"
 #include "image/engine/codecs.h"
+#include "image/engine/io/file_system.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,8 +29,10 @@ std::wstring temporary_name(const std::wstring& file_name, unsigned attempt = 1)
 class pending_save {
 public:
     // Writes the image's new content beside its file, into a temporary file of its own that did
-    // not exist before (no existing file of any name is opened, truncated or removed); `flush`
-    // makes it durable right away (otherwise the caller flushes the file system before commit).
+    // not exist before (no existing file of any name is opened, truncated or removed). Where the
+    // file system allows, that file has no name until the commit, so nothing is left of it should
+    // the program be killed. `flush` makes it durable right away (otherwise the caller flushes the
+    // file system before commit).
     // Raises kestrov_exception when there is no image or the file may not be replaced,
     // gdiplus_exception when writing fails; nothing is left behind then.
     pending_save(bitmap_plus& bitmap, bool flush);
@@ -43,14 +47,22 @@ public:
     // they were.
     void commit(bool reload = true, bool durable = true);
 
+    // The new content's name beside the file; empty while it has none (until the commit).
     const std::wstring& temporary_file() const { return temporary_; }
+    // The new content has no name until the commit: a save that is dropped, or a program that is
+    // killed, leaves nothing behind.
+    bool unnamed_until_commit() const { return unnamed_ != nullptr; }
     // The file that is replaced: the own file, or the one its link names.
     const std::wstring& replaced_file() const { return target_; }
     // The file had other names (hard links); they keep its old content.
     bool other_names_keep_old_content() const { return other_names_; }
 
 private:
+    // Gives the unnamed new content a free temporary name beside the file.
+    void name_new_content();
+
     bitmap_plus& bitmap_;
+    std::unique_ptr<imaging::output_file> unnamed_;
     std::wstring own_;
     std::wstring target_;
     std::wstring temporary_;

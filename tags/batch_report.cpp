@@ -38,9 +38,12 @@ std::string note_line(const file_outcome& outcome) {
 
 std::string batch_summary(const std::vector<file_outcome>& outcomes, std::size_t listed) {
     std::size_t written = 0;
+    // The entries of the list that the outcomes stand for: a file listed twice has one outcome.
+    std::size_t entries_done = 0;
     std::vector<const file_outcome*> failed;
     std::vector<const file_outcome*> noted;
     for (const auto& outcome : outcomes) {
+        entries_done += outcome.listings;
         if (outcome.written) {
             ++written;
             if (!outcome.note.empty()) {
@@ -65,17 +68,20 @@ std::string batch_summary(const std::vector<file_outcome>& outcomes, std::size_t
         }
     };
     // Appended piece by piece: the text grows in place.
+    const std::size_t left = listed > entries_done ? listed - entries_done : 0;
     std::string text = "Zapsáno ";
-    text.append(std::to_string(written)).append(" z ").append(std::to_string(listed));
+    text.append(std::to_string(written))
+        .append(" z ")
+        .append(std::to_string(outcomes.size() + left));
     if (!failed.empty()) {
         text.append(" souborů. Tyto soubory zůstaly beze změny:\n");
         list(text, failed, failure_line);
     } else {
         text.append(" souborů.");
     }
-    if (outcomes.size() < listed) {
+    if (left > 0) {
         text.append("\n\nZápis byl ukončen předčasně; zbylých ")
-            .append(std::to_string(listed - outcomes.size()))
+            .append(std::to_string(left))
             .append(" souborů zůstalo beze změny.");
     }
     if (!noted.empty()) {

@@ -20,7 +20,8 @@ std::string note_line(const file_outcome& outcome);
 // Failure lines shown at most in one summary; the rest are counted.
 inline constexpr std::size_t failures_listed = 20;
 
-// For a run over `listed` files that ended with `outcomes` (fewer when it was stopped): how many
+// For a run over `listed` entries of a list that ended with `outcomes` (one for each file, however
+// often it was listed; fewer when the run was stopped): how many
 // were written, each file that failed, that the rest were left alone when the run was stopped,
 // and what the user should know of the files written. Empty when no file failed and none has a
 // note. UTF-8.

@@ -8,13 +8,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <exception>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace kestrov::tags {
 
@@ -23,6 +24,9 @@ namespace {
 // Files prepared before one flush: enough to make the flush rare, few enough to keep the files
 // they hold open well under any limit.
 constexpr std::size_t files_per_flush = 128;
+
+// Why a file stayed as it was when its new content could not be made durable.
+constexpr const char* not_durable_reason = "Změny nelze bezpečně zapsat na disk.";
 
 void apply_texts(gdi::bitmap_plus& bitmap, const descriptive_texts& texts) {
     for (std::size_t i = 0; i < batch_fields.size(); ++i) {
@@ -46,6 +50,29 @@ std::wstring folder_of(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
+// Each file of the list once, in the order of its first listing, however it is spelt: two
+// names of one file (a relative and a full path, a link) would otherwise have the second
+// listing find the file changed by the first. A path that names no file stands for itself.
+std::vector<file_outcome> distinct_files(const std::vector<std::wstring>& paths) {
+    std::vector<file_outcome> files;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> by_identity;
+    std::map<std::wstring, std::size_t> by_name;
+    for (const auto& path : paths) {
+        const auto identity = imaging::identity_of(path);
+        const std::size_t next = files.size();
+        const std::size_t at =
+            identity
+                ? by_identity.try_emplace({identity->volume, identity->file}, next).first->second
+                : by_name.try_emplace(path, next).first->second;
+        if (at == next) {
+            files.push_back({path, false, {}, {}, 1});
+        } else {
+            ++files[at].listings;
+        }
+    }
+    return files;
+}
+
 // Tells the progress from the threads that prepare files, one call at a time.
 class progress_counter {
 public:
@@ -67,6 +94,49 @@ private:
     std::size_t total_;
 };
 
+// Puts a prepared file in place of its original.
+void commit(prepared_file& file, bool durable) {
+    try {
+        file.save->commit(false, durable);
+        file.outcome.written = true;
+        if (file.save->other_names_keep_old_content()) {
+            file.outcome.note = gdi::other_names_note();
+        }
+    } catch (const std::exception& error) {
+        file.outcome.reason = error.what();
+    }
+    file.save.reset();
+    file.bitmap.release();
+}
+
+// Loads a file, writes the texts and prepares its save. A save whose new content has a name on
+// disk is committed at once, so that a run interrupted at any moment leaves no more temporary
+// files than it is writing; unnamed ones wait for the group's flush.
+void prepare(prepared_file& file, const descriptive_texts& texts, bool flush_each) {
+    try {
+        file.bitmap.load(file.outcome.path);
+        apply_texts(file.bitmap, texts);
+        file.save = std::make_unique<gdi::pending_save>(file.bitmap, flush_each);
+    } catch (const std::exception& error) {
+        file.bitmap.release();
+        file.save.reset();
+        file.outcome.reason = error.what();
+        return;
+    }
+    if (flush_each) {
+        commit(file, true);
+    } else if (!file.save->unnamed_until_commit()) {
+        // No handle is left to flush a named file by: its file system is flushed for it.
+        if (imaging::flush_file_system(file.save->temporary_file())) {
+            commit(file, true);
+        } else {
+            file.save.reset();
+            file.bitmap.release();
+            file.outcome.reason = not_durable_reason;
+        }
+    }
+}
+
 // Prepares, flushes and commits one group of distinct files; the files begun are always the
 // first ones of the group.
 void write_group(std::vector<prepared_file>& group, const descriptive_texts& texts, unsigned jobs,
@@ -75,26 +145,19 @@ void write_group(std::vector<prepared_file>& group, const descriptive_texts& tex
     // What went wrong beyond one file (memory, a callback): it must not escape a thread, which
     // would end the process and leave temporary files behind, so it waits here for the join.
     std::exception_ptr failure;
+    std::atomic<bool> failed{false};
     std::mutex failure_mutex;
-    auto prepare = [&]() noexcept {
+    auto work = [&]() noexcept {
         try {
             // Asked before an index is taken, so that no taken file is left out and the files
             // begun stay a prefix of the group.
-            while (!failure && (!keep_running || keep_running())) {
+            while (!failed && (!keep_running || keep_running())) {
                 const std::size_t i = next++;
                 if (i >= group.size()) {
                     break;
                 }
-                auto& file = group[i];
-                file.begun = true;
-                try {
-                    file.bitmap.load(file.outcome.path);
-                    apply_texts(file.bitmap, texts);
-                    file.save = std::make_unique<gdi::pending_save>(file.bitmap, flush_each);
-                } catch (const std::exception& error) {
-                    file.bitmap.release();
-                    file.outcome.reason = error.what();
-                }
+                group[i].begun = true;
+                prepare(group[i], texts, flush_each);
                 progress.file_done();
             }
         } catch (...) {
@@ -102,51 +165,48 @@ void write_group(std::vector<prepared_file>& group, const descriptive_texts& tex
             if (!failure) {
                 failure = std::current_exception();
             }
+            failed = true;
         }
     };
     std::vector<std::thread> workers;
     const unsigned extra = std::min<unsigned>(jobs, static_cast<unsigned>(group.size())) - 1;
     try {
         for (unsigned i = 0; i < extra; ++i) {
-            workers.emplace_back(prepare);
+            workers.emplace_back(work);
         }
     } catch (const std::system_error&) {
         // Fewer threads than asked for: the ones there are do the work.
     }
-    prepare();
+    work();
     for (auto& worker : workers) {
         worker.join();
     }
     if (failure) {
-        // The prepared saves go with the group, and their temporary files with them.
+        // The prepared saves go with the group, and their new content with them.
         std::rethrow_exception(failure);
     }
 
-    if (!flush_each) {
-        // One file of each folder stands for the folder's file system: the folder of the file a
-        // save replaces, where its temporary file is.
-        std::map<std::wstring, std::wstring> folders;
-        for (const auto& file : group) {
-            if (file.save) {
-                folders.emplace(folder_of(file.save->replaced_file()), file.save->temporary_file());
-            }
+    // One flush for each folder's file system; the file replaced stands for its folder.
+    std::map<std::wstring, std::wstring> folders;
+    for (const auto& file : group) {
+        if (file.save) {
+            folders.emplace(folder_of(file.save->replaced_file()), file.save->replaced_file());
         }
-        for (const auto& [folder, file_in_it] : folders) {
-            if (imaging::flush_file_system(file_in_it)) {
-                continue;
-            }
-            // Nothing unflushed may replace an original: the files of this folder stay as they
-            // were.
-            for (auto& file : group) {
-                if (file.save && folder_of(file.save->replaced_file()) == folder) {
-                    file.save.reset();
-                    file.outcome.reason = "Změny nelze bezpečně zapsat na disk.";
-                }
+    }
+    for (const auto& [folder, file_in_it] : folders) {
+        if (imaging::flush_file_system(file_in_it)) {
+            continue;
+        }
+        // Nothing unflushed may replace an original: the files of this folder stay as they were.
+        for (auto& file : group) {
+            if (file.save && folder_of(file.save->replaced_file()) == folder) {
+                file.save.reset();
+                file.bitmap.release();
+                file.outcome.reason = not_durable_reason;
             }
         }
     }
-    // Where each file was flushed on its own, each replace is made durable on its own too;
-    // otherwise one flush per folder follows the replaces.
+    // The replaces are made durable by one flush for each folder too.
     struct replaced_in_folder {
         std::wstring file; // stands for the folder's file system
         std::vector<file_outcome*> outcomes;
@@ -156,30 +216,21 @@ void write_group(std::vector<prepared_file>& group, const descriptive_texts& tex
         if (!file.save) {
             continue;
         }
-        try {
-            file.save->commit(false, flush_each);
-            file.outcome.written = true;
-            if (file.save->other_names_keep_old_content()) {
-                file.outcome.note = gdi::other_names_note();
-            }
-            auto& in_folder = replaced[folder_of(file.save->replaced_file())];
-            in_folder.file = file.save->replaced_file();
+        const std::wstring target = file.save->replaced_file();
+        commit(file, false);
+        if (file.outcome.written) {
+            auto& in_folder = replaced[folder_of(target)];
+            in_folder.file = target;
             in_folder.outcomes.push_back(&file.outcome);
-        } catch (const std::exception& error) {
-            file.outcome.reason = error.what();
         }
-        file.save.reset();
-        file.bitmap.release();
     }
-    if (!flush_each) {
-        for (const auto& [folder, in_folder] : replaced) {
-            if (!imaging::flush_file_system(in_folder.file)) {
-                const std::string reason = gdi::replaced_but_not_durable(last_error());
-                // The files have their new content, but a power cut could still take it: no
-                // failure (nothing is as it was), but nothing to keep quiet about either.
-                for (auto* outcome : in_folder.outcomes) {
-                    outcome->note = reason;
-                }
+    for (const auto& [folder, in_folder] : replaced) {
+        if (!imaging::flush_file_system(in_folder.file)) {
+            const std::string reason = gdi::replaced_but_not_durable(last_error());
+            // The files have their new content, but a power cut could still take it: no
+            // failure (nothing is as it was), but nothing to keep quiet about either.
+            for (auto* outcome : in_folder.outcomes) {
+                outcome->note = reason;
             }
         }
     }
@@ -208,24 +259,20 @@ std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring
                                                   const descriptive_texts& texts, unsigned jobs,
                                                   const batch_progress& progress,
                                                   const batch_continue& keep_running) {
+    // Where one flush cannot stand for many files, each file is flushed and put in place on its
+    // own as soon as it is written.
     const bool flush_each = !imaging::file_system_flush_available();
     jobs = std::max(jobs, 1U);
+    auto files = distinct_files(paths);
     std::vector<file_outcome> outcomes;
-    outcomes.reserve(paths.size());
-    std::size_t start = 0;
-    while (start < paths.size()) {
-        // A group holds each file once: the second listing of a file is written after the first.
-        std::set<std::wstring> in_group;
-        std::size_t end = start;
-        while (end < paths.size() && end - start < files_per_flush &&
-               in_group.insert(paths[end]).second) {
-            ++end;
-        }
+    outcomes.reserve(files.size());
+    for (std::size_t start = 0; start < files.size(); start += files_per_flush) {
+        const std::size_t end = std::min(files.size(), start + files_per_flush);
         std::vector<prepared_file> group(end - start);
         for (std::size_t i = 0; i < group.size(); ++i) {
-            group[i].outcome.path = paths[start + i];
+            group[i].outcome = std::move(files[start + i]);
         }
-        progress_counter counter(progress, start, paths.size());
+        progress_counter counter(progress, start, files.size());
         bool group_failed = false;
         try {
             write_group(group, texts, jobs, flush_each, counter, keep_running);
@@ -249,7 +296,6 @@ std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring
         if (group_failed) {
             return outcomes;
         }
-        start = end;
     }
     return outcomes;
 }

@@ -24,8 +24,9 @@ struct descriptive_texts {
 struct file_outcome {
     std::wstring path;
     bool written = false;
-    std::string reason; // why not, in the user's language (UTF-8)
-    std::string note{}; // what the user should know of a file that was written (UTF-8)
+    std::string reason;       // why not, in the user's language (UTF-8)
+    std::string note{};       // what the user should know of a file that was written (UTF-8)
+    std::size_t listings = 1; // the entries of the list that name this file
 };
 
 // Loads the file, writes the non-empty texts in field order and saves it over itself. Any
@@ -37,11 +38,14 @@ using batch_progress = std::function<void(std::size_t done, std::size_t total)>;
 // Asked before each file is begun; once it answers false, no further file is begun.
 using batch_continue = std::function<bool()>;
 
-// The same for many files, in order of the list; a file listed twice is written twice. Up to
-// `jobs` files are read and written at once. New versions are flushed together, then put in
-// place of the originals; a file that fails never stops the others. The outcomes are those of
-// the files begun, in list order: when `keep_running` stopped the batch, the files after them are
-// left untouched and have no outcome.
+// The same for many files, in order of the list; a file listed more than once (under any of its
+// names) is written once and has one outcome. Up to `jobs` files are read and written at once.
+// Where the file system allows, new versions have no name until they are flushed together and
+// put in place of the originals; otherwise each is flushed and put in place as soon as it is
+// written, so an interrupted run leaves at most the files it was writing. A file that fails never
+// stops the others. The outcomes are those of the files begun, in list order: when `keep_running`
+// stopped the batch, the files being written are finished and those after them are left
+// untouched and have no outcome.
 std::vector<file_outcome> write_descriptive_texts(const std::vector<std::wstring>& paths,
                                                   const descriptive_texts& texts, unsigned jobs,
                                                   const batch_progress& progress = {},

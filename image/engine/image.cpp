@@ -269,6 +269,15 @@ std::optional<file_identity> image::source_identity() const {
 
 status image::save_to_file(std::wstring_view path, const codec_info& encoder,
                            const save_options& options) {
+    return guarded_save(encoder, [&] { return write_file(path, options); });
+}
+
+status image::save_to(output_file& file, const codec_info& encoder, const save_options& options) {
+    return guarded_save(encoder, [&] { return write_into(file, options); });
+}
+
+template <typename Write>
+status image::guarded_save(const codec_info& encoder, const Write& write) {
     if (!source_) {
         return record(status::wrong_state);
     }
@@ -280,7 +289,7 @@ status image::save_to_file(std::wstring_view path, const codec_info& encoder,
     // (memory running out, or any other failure) becomes one, after the guard in write_file has
     // removed the partial file.
     try {
-        return record(write_file(path, options));
+        return record(write());
     } catch (const std::bad_alloc&) {
         set_last_error(win32::error_not_enough_memory);
         return record(status::out_of_memory);
@@ -300,9 +309,6 @@ status image::write_file(std::wstring_view path, const save_options& options) {
             return status::win32_error;
         }
     }
-    // From here every failure sets its own error: a writer that refuses without one must not
-    // report what an earlier call left behind.
-    set_last_error(win32::error_success);
     // The guard outlives the file: the file is closed before the guard removes it.
     partial_file_guard guard(path);
     auto file = options.create_new ? output_file::create_new(path) : output_file::create(path);
@@ -310,24 +316,34 @@ status image::write_file(std::wstring_view path, const save_options& options) {
         return status::win32_error;
     }
     guard.arm();
-    // Nobody else may read the new content before it has the original's permissions.
-    if (!options.attributes_of.empty() && !file->copy_attributes_of(options.attributes_of)) {
+    if (const status result = write_into(*file, options); result != status::ok) {
+        return result;
+    }
+    if (!file->close()) {
         return status::win32_error;
     }
-    if (const status result = writer_for(metadata_.format)(*source_, metadata_, *file);
+    guard.commit();
+    return status::ok;
+}
+
+status image::write_into(output_file& file, const save_options& options) {
+    // From here every failure sets its own error: a writer that refuses without one must not
+    // report what an earlier call left behind.
+    set_last_error(win32::error_success);
+    // Nobody else may read the new content before it has the original's permissions.
+    if (!options.attributes_of.empty() && !file.copy_attributes_of(options.attributes_of)) {
+        return status::win32_error;
+    }
+    if (const status result = writer_for(metadata_.format)(*source_, metadata_, file);
         result != status::ok) {
         if (last_error() == win32::error_success) {
             set_last_error(error_for(result));
         }
         return result;
     }
-    if (options.flush && !file->flush()) {
+    if (options.flush && !file.flush()) {
         return status::win32_error;
     }
-    if (!file->close()) {
-        return status::win32_error;
-    }
-    guard.commit();
     return status::ok;
 }
 

@@ -66,6 +66,9 @@ public:
     // generic_error.
     status save_to_file(std::wstring_view path, const codec_info& encoder,
                         const save_options& options = {});
+    // The same into `file`, an empty file the caller created and owns (one without a name yet,
+    // for instance): the caller closes it, and on failure drops it.
+    status save_to(output_file& file, const codec_info& encoder, const save_options& options = {});
 
     // The file as it was when loaded; nothing for an image made from memory or not loaded.
     std::optional<file_identity> source_identity() const;
@@ -78,7 +81,10 @@ private:
     image() = default;
     status record(status result);
     void load(std::unique_ptr<byte_source> source);
+    template <typename Write>
+    status guarded_save(const codec_info& encoder, const Write& write);
     status write_file(std::wstring_view path, const save_options& options);
+    status write_into(output_file& file, const save_options& options);
 
     std::unique_ptr<byte_source> source_;
     std::optional<file_identity> source_identity_;

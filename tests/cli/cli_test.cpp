@@ -1,6 +1,7 @@
 // The console tool run as a user runs it, on the sample photos.
 #include "base/text_conversion.h"
 #include "image/bitmap_plus.h"
+#include "image/property_readers.h"
 #include "support/temporary_folder.h"
 #include "tags/group_rows.h"
 
@@ -9,11 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,6 +153,79 @@ TEST_F(CliWriteTest, FilesThatCannotBeReadOrWrittenAreReportedAndTheOthersWritte
     EXPECT_NE(run({"show", copies_[0]}).output.find("Autor\tEva\n"), std::string::npos);
     EXPECT_EQ(run({"show", copies_[1]}).output.find("Autor\tEva\n"), std::string::npos);
     EXPECT_NE(run({"show", copies_[2]}).output.find("Autor\tEva\n"), std::string::npos);
+}
+
+// Interrupted by Ctrl+C, `set` finishes the files it is writing and stops: no temporary file is
+// left, and every file is either written or as it was. Killed outright, it leaves at most the
+// one file it was putting in place.
+TEST(CliSetInterrupted, StopsCleanlyAndLeavesNoTemporaryFiles) {
+    for (const int signal_number : {SIGINT, SIGKILL}) {
+        kestrov::testing::temporary_folder folder;
+        std::vector<std::string> arguments = {MIRTEL_CLI_PATH, "set", "--author", "Eva", "-j", "2"};
+        constexpr int file_count = 1500;
+        for (int i = 0; i < file_count; ++i) {
+            const auto copy = folder.path() / (std::to_string(i) + ".jpg");
+            fs::copy_file(corpus / "jpg" / "Canon_40D.jpg", copy);
+            fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
+            arguments.push_back(copy.string());
+        }
+        const auto first = folder.path() / "0.jpg";
+        struct stat before {};
+        ASSERT_EQ(::stat(first.c_str(), &before), 0);
+        const auto errors = folder.path() / "stderr.txt";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::vector<char*> argv;
+            for (auto& argument : arguments) {
+                argv.push_back(argument.data());
+            }
+            argv.push_back(nullptr);
+            // Descriptors, not streams: the test's unflushed output must not be written twice.
+            ::dup2(::open("/dev/null", O_WRONLY), 1);
+            ::dup2(::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ASSERT_GT(child, 0);
+        // Once the first file is replaced, the run is well under way.
+        for (int wait = 0; wait < 20000; ++wait) {
+            struct stat now {};
+            if (::stat(first.c_str(), &now) == 0 && now.st_ino != before.st_ino) {
+                break;
+            }
+            ::usleep(500);
+        }
+        ::kill(child, signal_number);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+        std::size_t temporary = 0;
+        std::size_t written = 0;
+        for (int i = 0; i < file_count; ++i) {
+            const auto file = folder.path() / (std::to_string(i) + ".jpg");
+            gdi::bitmap_plus bitmap(file.wstring());
+            std::wstring author;
+            written += gdi::get_text_property(bitmap.bitmap(), 0x013B, author) && author == L"Eva";
+        }
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            temporary += entry.path().filename().string().find("_temp_") != std::string::npos;
+        }
+        if (signal_number == SIGINT) {
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 1);
+            std::ifstream in(errors);
+            const std::string said(std::istreambuf_iterator<char>(in), {});
+            EXPECT_NE(said.find("Zápis byl přerušen; zbylých " +
+                                std::to_string(file_count - written) + " souborů"),
+                      std::string::npos)
+                << said;
+            EXPECT_EQ(temporary, 0U);
+        } else {
+            EXPECT_LE(temporary, 1U);
+        }
+        EXPECT_GT(written, 0U);
+        EXPECT_LT(written, static_cast<std::size_t>(file_count));
+    }
 }
 
 TEST_F(CliWriteTest, DumpShowsLengthTypeAndBytesAndRemoveTakesItemsAway) {

@@ -3,6 +3,7 @@
 
 #include "image/bitmap_plus.h"
 #include "image/engine/containers/tiff_builder.h"
+#include "image/engine/io/file_system.h"
 #include "image/property_readers.h"
 #include "support/temporary_folder.h"
 
@@ -118,13 +119,54 @@ TEST_F(BatchWriterTest, AFileThatCannotBeReadOrWrittenIsReportedAndTheOthersAreW
     EXPECT_EQ(text(files[3], 0x013B), L"Eva");
 }
 
-TEST_F(BatchWriterTest, AFileListedTwiceIsWrittenTwice) {
+// However a file is spelt in the list, it is written once and reported once.
+TEST_F(BatchWriterTest, AFileListedUnderSeveralNamesIsWrittenOnceAndReportedOnce) {
     const auto file = photo("a.tif");
-    const auto outcomes = write_descriptive_texts({file, file}, author_only(L"Eva"), 2);
+    const auto other = photo("b.tif");
+    const auto spelt_again = (folder_.path() / "." / "a.tif").wstring();
+    const std::vector<std::wstring> files = {file, other, spelt_again, file};
+    const auto outcomes = write_descriptive_texts(files, author_only(L"Eva"), 2);
     ASSERT_EQ(outcomes.size(), 2U);
-    EXPECT_TRUE(outcomes[0].written) << outcomes[0].reason;
-    EXPECT_TRUE(outcomes[1].written) << outcomes[1].reason;
-    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(outcomes[0].path, file);
+    EXPECT_EQ(outcomes[0].listings, 3U);
+    for (const auto& outcome : outcomes) {
+        EXPECT_TRUE(outcome.written) << outcome.reason;
+        EXPECT_EQ(text(outcome.path, 0x013B), L"Eva");
+    }
+    auto with_failure = outcomes;
+    with_failure.push_back({L"c.tif", false, "chyba"});
+    const auto summary = batch_summary(with_failure, files.size() + 1);
+    EXPECT_EQ(summary.rfind("Zapsáno 2 z 3 souborů.", 0), 0U) << summary;
+    EXPECT_EQ(summary.find("předčasně"), std::string::npos) << summary;
+    EXPECT_EQ(files_in_folder(), 2U);
+}
+
+// At any moment of a run, only the file being written may have a temporary file beside it: a run
+// cut short leaves no more behind than that.
+TEST_F(BatchWriterTest, OnlyTheFileBeingWrittenHasATemporaryFile) {
+    std::vector<std::wstring> files;
+    for (unsigned i = 0; i < 5; ++i) {
+        files.push_back(photo(std::to_string(i) + ".tif"));
+    }
+    static fs::path watched;
+    static std::size_t most_seen = 0;
+    watched = folder_.path();
+    most_seen = 0;
+    imaging::output_file::before_writes_for_testing([] {
+        std::size_t seen = 0;
+        for (const auto& entry : fs::directory_iterator(watched)) {
+            seen += entry.path().filename().string().find("_temp_") != std::string::npos;
+        }
+        most_seen = std::max(most_seen, seen);
+    });
+    const auto outcomes = write_descriptive_texts(files, author_only(L"Eva"), 1);
+    imaging::output_file::before_writes_for_testing(nullptr);
+    ASSERT_EQ(outcomes.size(), files.size());
+    for (const auto& outcome : outcomes) {
+        EXPECT_TRUE(outcome.written) << outcome.reason;
+    }
+    EXPECT_LE(most_seen, 1U);
+    EXPECT_EQ(files_in_folder(), files.size());
 }
 
 TEST_F(BatchWriterTest, EmptyFieldsSaveTheFileWithItsTagsUnchanged) {
@@ -175,7 +217,7 @@ TEST_F(BatchWriterTest, AStoppedBatchWritesTheFilesBegunAndLeavesTheRestUntouche
 }
 
 // A failure of the batch itself (here the progress callback) ends the batch without ending the
-// process: the files of the group say why they were not written, and no temporary file stays.
+// process: the files not put in place say why, and no temporary file stays.
 TEST_F(BatchWriterTest, AFailingBatchReportsItsFilesAndLeavesNoTemporaryFile) {
     std::vector<std::wstring> files;
     for (unsigned i = 0; i < 5; ++i) {
@@ -187,11 +229,18 @@ TEST_F(BatchWriterTest, AFailingBatchReportsItsFilesAndLeavesNoTemporaryFile) {
                 throw std::runtime_error("došla paměť");
             }
         });
+    // Where each file is put in place as soon as it is written, the files before the failure are
+    // written; none is half done.
     ASSERT_EQ(outcomes.size(), files.size());
+    EXPECT_TRUE(std::any_of(outcomes.begin(), outcomes.end(),
+                            [](const file_outcome& outcome) { return !outcome.written; }));
     for (const auto& outcome : outcomes) {
-        EXPECT_FALSE(outcome.written);
-        EXPECT_EQ(outcome.reason, "došla paměť");
-        EXPECT_EQ(text(outcome.path, 0x013B), std::nullopt);
+        if (outcome.written) {
+            EXPECT_EQ(text(outcome.path, 0x013B), L"Eva");
+        } else {
+            EXPECT_EQ(outcome.reason, "došla paměť");
+            EXPECT_EQ(text(outcome.path, 0x013B), std::nullopt);
+        }
     }
     EXPECT_EQ(files_in_folder(), files.size());
 }

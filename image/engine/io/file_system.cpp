@@ -186,6 +186,56 @@ std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
     }
 }
 
+std::unique_ptr<output_file>
+output_file::create_unnamed([[maybe_unused]] std::wstring_view folder) {
+#ifdef O_TMPFILE
+    // The name is given later through /proc (or, with the privilege, the handle itself); without
+    // either such a file could never be put in place.
+    static const bool can_link = ::access("/proc/self/fd", F_OK) == 0 || ::geteuid() == 0;
+    const auto name = native(folder);
+    if (!name) {
+        return nullptr;
+    }
+    if (!can_link) {
+        set_last_error(win32::error_not_supported);
+        return nullptr;
+    }
+    const int handle = ::open(name->c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (handle < 0) {
+        failed();
+        return nullptr;
+    }
+    try {
+        return std::unique_ptr<output_file>(new output_file(handle));
+    } catch (...) {
+        ::close(handle);
+        throw;
+    }
+#else
+    set_last_error(win32::error_not_supported);
+    return nullptr;
+#endif
+}
+
+bool output_file::link_as(std::wstring_view path) {
+    const auto name = native(path);
+    if (!name) {
+        return false;
+    }
+#ifdef AT_EMPTY_PATH
+    if (::linkat(fd(handle_), "", AT_FDCWD, name->c_str(), AT_EMPTY_PATH) == 0) {
+        return true;
+    }
+    if (errno == EEXIST) {
+        return failed();
+    }
+#endif
+    // Without the privilege to link a handle, its /proc entry names the same file.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd(handle_));
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name->c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+           failed();
+}
+
 output_file::~output_file() {
     if (open_) {
         ::close(fd(handle_));

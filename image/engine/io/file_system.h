@@ -44,6 +44,10 @@ public:
     // permissions: an existing file or a link of that name is never opened (the error is then
     // "file exists").
     static std::unique_ptr<output_file> create_new(std::wstring_view path);
+    // Creates a file in `folder` that has no name until link_as gives it one, readable by its
+    // owner alone: should the program be killed before, the file system keeps nothing of it.
+    // Nothing (with "not supported") where the platform or the file system has no such files.
+    static std::unique_ptr<output_file> create_unnamed(std::wstring_view folder);
     output_file(const output_file&) = delete;
     output_file& operator=(const output_file&) = delete;
     ~output_file() override; // closes without reporting; call close() to know
@@ -66,6 +70,9 @@ public:
     // the file replaces it).
     bool copy_attributes_of(std::wstring_view original);
     bool close();
+    // Gives a file made by create_unnamed the name `path`; an existing file or link of that name
+    // is left alone (the error is then "file exists").
+    bool link_as(std::wstring_view path);
 
 private:
     explicit output_file(std::intptr_t handle) : handle_(handle) {}

@@ -89,6 +89,17 @@ std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
     }
 }
 
+// Windows has no files without a name; a save uses a named temporary file instead.
+std::unique_ptr<output_file> output_file::create_unnamed(std::wstring_view) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+}
+
+bool output_file::link_as(std::wstring_view) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+
 output_file::~output_file() {
     if (open_) {
         CloseHandle(native(handle_));
