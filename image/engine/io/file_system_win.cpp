@@ -42,16 +42,21 @@ std::wstring without_long_path_prefix(std::wstring path) {
     return path;
 }
 
-} // namespace
-
-std::optional<file_identity> identity_of(std::wstring_view path) {
-    const std::wstring name(path);
-    const handle_closer file{open_for_questions(name)};
+// What Windows tells of the file at `path`, through a handle opened only to ask.
+std::optional<BY_HANDLE_FILE_INFORMATION> information_of(std::wstring_view path) {
+    const handle_closer file{open_for_questions(std::wstring(path))};
     BY_HANDLE_FILE_INFORMATION info{};
     if (file.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.handle, &info)) {
         return std::nullopt;
     }
-    return identity_from_information(info);
+    return info;
+}
+
+} // namespace
+
+std::optional<file_identity> identity_of(std::wstring_view path) {
+    const auto info = information_of(path);
+    return info ? std::optional(identity_from_information(*info)) : std::nullopt;
 }
 
 std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
@@ -180,12 +185,8 @@ std::optional<std::wstring> file_behind_links(std::wstring_view path) {
 }
 
 std::optional<std::uint64_t> name_count(std::wstring_view path) {
-    const handle_closer file{open_for_questions(std::wstring(path))};
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (file.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.handle, &info)) {
-        return std::nullopt;
-    }
-    return info.nNumberOfLinks;
+    const auto info = information_of(path);
+    return info ? std::optional<std::uint64_t>(info->nNumberOfLinks) : std::nullopt;
 }
 
 bool replace_file(std::wstring_view from, std::wstring_view to) {
