@@ -5,6 +5,7 @@
 #include "image/engine/io/byte_source.h"
 #include "image/engine/property.h"
 #include "image/engine/status.h"
+#include "image/engine/value_budget.h"
 
 #include <memory>
 #include <string>
@@ -33,6 +34,8 @@ struct decoded_metadata {
     // What was skipped while reading damaged metadata, for the user: one short Czech sentence
     // each, without a final full stop, naming tags as 0xNNNN and the directory, segment or chunk.
     std::vector<std::string> warnings;
+    // What may still be read into values: one budget for every block of the file.
+    value_budget budget;
     std::unique_ptr<container_layout> layout;
 };
 

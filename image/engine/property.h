@@ -1,6 +1,8 @@
 // The engine's own form of an item, and the ordered list an image keeps.
 #pragma once
 
+#include "image/engine/shared_bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -11,7 +13,7 @@ namespace kestrov::imaging {
 struct property {
     std::uint32_t id = 0;
     std::uint16_t type = 0;
-    std::vector<std::byte> value; // little-endian, whatever the file's byte order
+    shared_bytes value; // little-endian, whatever the file's byte order
     bool operator==(const property&) const = default;
 };
 

@@ -36,23 +36,23 @@ property short_item(std::uint32_t id, std::uint16_t value) {
 }
 
 property long_item(std::uint32_t id, std::span<const std::uint32_t> values) {
-    property item{id, property_type::long_, {}};
-    item.value.reserve(values.size() * 4);
+    std::vector<std::byte> value;
+    value.reserve(values.size() * 4);
     for (const auto number : values) {
-        append_u32(item.value, number);
+        append_u32(value, number);
     }
-    return item;
+    return property{id, property_type::long_, std::move(value)};
 }
 
 property rational_item(std::uint32_t id,
                        std::span<const std::pair<std::uint32_t, std::uint32_t>> values) {
-    property item{id, property_type::rational, {}};
-    item.value.reserve(values.size() * 8);
+    std::vector<std::byte> value;
+    value.reserve(values.size() * 8);
     for (const auto& [numerator, denominator] : values) {
-        append_u32(item.value, numerator);
-        append_u32(item.value, denominator);
+        append_u32(value, numerator);
+        append_u32(value, denominator);
     }
-    return item;
+    return property{id, property_type::rational, std::move(value)};
 }
 
 } // namespace kestrov::imaging

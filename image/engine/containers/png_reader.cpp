@@ -251,9 +251,12 @@ private:
         layout_->exif_chunk = index;
         layout_->exif_block = std::move(*data);
         memory_source block(layout_->exif_block);
+        // The block's values count against the file's one budget.
+        exif_.budget = out_.budget;
         if (read_tiff_block(block, exif_, &layout_->exif_structure) != status::ok) {
             warn("Blok eXIf neobsahuje čitelná data TIFF");
         }
+        out_.budget = exif_.budget;
     }
 
     void handle_ancillary(std::size_t index, const png_ancillary_chunk& decoder) {

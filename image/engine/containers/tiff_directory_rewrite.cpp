@@ -26,7 +26,7 @@ struct out_entry {
     // Either the old four-byte field, kept verbatim (an inline value, or the offset of a value
     // that must not move), or a value to write anew.
     std::array<std::byte, 4> field{};
-    std::optional<std::vector<std::byte>> value;
+    std::optional<shared_bytes> value;
     // Pointer entries get the offset of their directory.
     std::optional<tiff_directory> points_to;
     // A pointer into nothing (past the end, into the header, to a directory read under another
@@ -170,8 +170,8 @@ void planner::take_thumbnail(out_directory& directory) {
     // Only a thumbnail the reader showed can have been removed; a link it could not show stays as
     // it is (unless it leads into nothing; see write_anew_what_appending_would_disturb).
     const tiff_ifd* ifd1 = old_.find(tiff_directory::ifd1);
-    const bool had_thumbnail =
-        ifd1 != nullptr && thumbnail_location(*ifd1, old_.order, old_.block_size).has_value();
+    const bool had_thumbnail = ifd1 != nullptr && !old_.thumbnail_skipped &&
+                               thumbnail_location(*ifd1, old_.order, old_.block_size).has_value();
     if (had_thumbnail && items_.find(id_thumbnail_data) == nullptr) {
         // The thumbnail was removed: so are the fields that point at it.
         std::erase_if(directory.entries, [](const out_entry& e) {
@@ -418,7 +418,7 @@ std::vector<std::byte> planner::directory_bytes(tiff_directory kind, const out_d
     const byte_order order = old_.order;
     std::vector<std::byte> out;
     std::vector<std::byte> values;
-    const auto add_value = [&](const std::vector<std::byte>& bytes) {
+    const auto add_value = [&](std::span<const std::byte> bytes) {
         append_u32(out, static_cast<std::uint32_t>(value_offset), order);
         values.insert(values.end(), bytes.begin(), bytes.end());
         if (bytes.size() % 2 != 0) {
@@ -900,6 +900,12 @@ status planner::plan(std::uint64_t block_size, tiff_rewrite& out, placement wher
                                         [](const auto& pair) { return pair.second.changed; });
     if (!any_change) {
         return status::ok;
+    }
+    // Kept as they are, the skipped values would come back, or others go, when the saved block is
+    // read within its own budget; the user would not find what was saved.
+    if (old_.values_skipped) {
+        set_last_error(win32::error_invalid_data);
+        return status::win32_error;
     }
     out.changed = true;
     write_anew_what_appending_would_disturb();

@@ -167,7 +167,8 @@ void expose_tiff_items(const tiff_structure& structure, byte_source& block, prop
             out.add_if_new(property{*id, entry.type,
                                     swap_value_order(entry.value, entry.type, structure.order)});
         }
-        if (kind == tiff_directory::ifd1) {
+        // A thumbnail the budget left unread is no item; its bytes stay where they are.
+        if (kind == tiff_directory::ifd1 && !structure.thumbnail_skipped) {
             expose_thumbnail(*ifd, structure.order, block, out, warnings);
         }
     }

@@ -3,7 +3,9 @@
 #include "image/engine/containers/tiff_items.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
+#include <utility>
 
 namespace kestrov::imaging {
 
@@ -11,6 +13,8 @@ namespace {
 
 // A single value larger than this is not metadata this program shows or edits.
 constexpr std::uint64_t max_value_size = 64ULL << 20;
+
+using byte_range = std::pair<std::uint64_t, std::uint64_t>; // from, to (past the end)
 
 std::string hex_tag(std::uint16_t tag) {
     static constexpr char digits[] = "0123456789ABCDEF";
@@ -46,9 +50,17 @@ public:
     // link led.
     tiff_link read_directory(std::uint32_t offset, tiff_directory kind);
 
+    // Reads the values that do not fit in their entries, and sizes up the thumbnail, within what
+    // the budget and the bytes they cover allow.
+    void read_values(bool with_thumbnail_ifd, value_budget& budget);
+
 private:
     void warn(std::string text) { warnings_.push_back(std::move(text)); }
-    void read_value(tiff_entry& entry, tiff_directory kind);
+    void read_inline_value(tiff_entry& entry, tiff_directory kind);
+    // Where an entry's value lies outside the entry, when it is there to read; warns otherwise.
+    std::optional<byte_range> value_range(tiff_entry& entry, tiff_directory kind);
+    void entry_outside(tiff_entry& entry, tiff_directory kind);
+    void warn_skipped(tiff_directory kind, std::size_t count, std::uint16_t first_tag);
     std::uint32_t pointer_value(const tiff_entry& entry) const;
     // Where a link that no directory is read from leads: nowhere (0), into nothing, or to bytes
     // that stay as they are.
@@ -72,32 +84,42 @@ std::uint32_t structure_reader::pointer_value(const tiff_entry& entry) const {
     return load_u32(entry.field.data(), out_.order);
 }
 
-void structure_reader::read_value(tiff_entry& entry, tiff_directory kind) {
-    const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
+void structure_reader::read_inline_value(tiff_entry& entry, tiff_directory kind) {
     if (tiff_type_size(entry.type) == 0) {
         warn("Značka " + hex_tag(entry.tag) + " v " + directory_name(kind) + " má neznámý typ");
         return;
     }
+    const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
     if (size <= 4) {
-        entry.value.assign(entry.field.begin(), entry.field.begin() + static_cast<long>(size));
+        std::vector<std::byte> value(static_cast<std::size_t>(size));
+        std::copy_n(entry.field.begin(), value.size(), value.begin());
+        entry.value = std::move(value);
         entry.value_read = true;
-        return;
     }
-    const std::uint32_t offset = load_u32(entry.field.data(), out_.order);
+}
+
+std::optional<byte_range> structure_reader::value_range(tiff_entry& entry, tiff_directory kind) {
+    const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
+    if (entry.value_read || size <= 4) {
+        return std::nullopt;
+    }
     if (size > max_value_size) {
         warn("Hodnota značky " + hex_tag(entry.tag) + " v " + directory_name(kind) +
              " je příliš velká, nebyla načtena");
-        return;
+        return std::nullopt;
     }
-    auto bytes = block_.read_bytes(offset, size);
-    if (!bytes) {
-        entry.value_outside = true;
-        warn("Hodnota značky " + hex_tag(entry.tag) + " v " + directory_name(kind) +
-             " leží mimo data TIFF");
-        return;
+    const std::uint64_t offset = load_u32(entry.field.data(), out_.order);
+    if (!range_fits(block_.size(), offset, size)) {
+        entry_outside(entry, kind);
+        return std::nullopt;
     }
-    entry.value = std::move(*bytes);
-    entry.value_read = true;
+    return byte_range{offset, offset + size};
+}
+
+void structure_reader::entry_outside(tiff_entry& entry, tiff_directory kind) {
+    entry.value_outside = true;
+    warn("Hodnota značky " + hex_tag(entry.tag) + " v " + directory_name(kind) +
+         " leží mimo data TIFF");
 }
 
 tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory kind) {
@@ -150,7 +172,7 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
         entry.count = reader.u32();
         const auto field = reader.bytes(4);
         std::copy(field.begin(), field.end(), entry.field.begin());
-        read_value(entry, kind);
+        read_inline_value(entry, kind);
         ifd.entries.push_back(std::move(entry));
     }
     ifd.next_offset = readable == count ? reader.u32() : 0;
@@ -178,6 +200,100 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
     return tiff_link::followed;
 }
 
+// The distinct bytes that a set of ranges covers.
+std::uint64_t covered_bytes(std::vector<byte_range> ranges) {
+    std::sort(ranges.begin(), ranges.end());
+    std::uint64_t covered = 0;
+    std::uint64_t reached = 0;
+    for (const auto& [from, to] : ranges) {
+        const std::uint64_t start = std::max(from, reached);
+        if (to > start) {
+            covered += to - start;
+            reached = to;
+        }
+    }
+    return covered;
+}
+
+void structure_reader::warn_skipped(tiff_directory kind, std::size_t count,
+                                    std::uint16_t first_tag) {
+    const std::string reason = ": zabraly by víc paměti, než kolik metadat soubor má";
+    if (count == 1) {
+        warn("Hodnota značky " + hex_tag(first_tag) + " v " + directory_name(kind) +
+             " nebyla načtena" + reason);
+    } else {
+        warn("Hodnoty " + std::to_string(count) + " značek v " + directory_name(kind) + " (první " +
+             hex_tag(first_tag) + ") nebyly načteny" + reason);
+    }
+}
+
+void structure_reader::read_values(bool with_thumbnail_ifd, value_budget& budget) {
+    struct pending {
+        tiff_ifd* ifd;
+        tiff_entry* entry;
+        byte_range range;
+    };
+    std::vector<pending> values;
+    std::vector<byte_range> ranges;
+    for (tiff_ifd& ifd : out_.ifds) {
+        for (tiff_entry& entry : ifd.entries) {
+            if (tiff_type_size(entry.type) == 0) {
+                continue;
+            }
+            if (const auto range = value_range(entry, ifd.kind)) {
+                values.push_back({&ifd, &entry, *range});
+                ranges.push_back(*range);
+            }
+        }
+    }
+    const tiff_ifd* ifd1 = with_thumbnail_ifd ? out_.find(tiff_directory::ifd1) : nullptr;
+    const auto thumbnail_now = [&] {
+        return ifd1 != nullptr ? thumbnail_location(*ifd1, out_.order, block_.size())
+                               : std::nullopt;
+    };
+    // Its link is known now when its fields fit in their entries, as they always do in real files.
+    if (const auto thumbnail = thumbnail_now()) {
+        ranges.emplace_back(thumbnail->first, std::uint64_t{thumbnail->first} + thumbnail->second);
+    }
+    // Values beyond the covered bytes' worth are skipped in the order they come, so a real
+    // directory read first keeps its values whatever a later crafted one piles up.
+    const std::uint64_t covered = covered_bytes(std::move(ranges));
+    value_budget block_budget(std::min(budget.left(), covered * max_overlap_factor));
+    const auto take = [&](std::uint64_t bytes) {
+        return block_budget.take(bytes) && budget.take(bytes);
+    };
+    std::map<tiff_directory, std::pair<std::size_t, std::uint16_t>> skipped; // count, first tag
+    for (const auto& [ifd, entry, range] : values) {
+        const std::uint64_t size = range.second - range.first;
+        // A big-endian value of 16-bit or wider units is held twice: as read, and turned
+        // little-endian for its item.
+        const bool turned = out_.order == byte_order::big && tiff_byte_order_unit(entry->type) > 1;
+        if (!take(turned ? 2 * size : size)) {
+            auto& [count, first_tag] = skipped[ifd->kind];
+            if (count++ == 0) {
+                first_tag = entry->tag;
+            }
+            continue;
+        }
+        auto bytes = block_.read_bytes(range.first, size);
+        if (!bytes) {
+            entry_outside(*entry, ifd->kind);
+            continue;
+        }
+        entry->value = std::move(*bytes);
+        entry->value_read = true;
+    }
+    for (const auto& [kind, what] : skipped) {
+        warn_skipped(kind, what.first, what.second);
+        out_.values_skipped = true;
+    }
+    if (const auto thumbnail = thumbnail_now(); thumbnail && !take(thumbnail->second)) {
+        out_.thumbnail_skipped = true;
+        out_.values_skipped = true;
+        warn("Náhled v IFD1 nebyl načten: zabral by víc paměti, než kolik metadat soubor má");
+    }
+}
+
 } // namespace
 
 std::optional<tiff_directory> pointer_kind(tiff_directory kind, std::uint16_t tag) {
@@ -199,23 +315,21 @@ const tiff_ifd* tiff_structure::find(tiff_directory kind) const {
     return found == ifds.end() ? nullptr : &*found;
 }
 
-std::vector<std::byte> swap_value_order(std::vector<std::byte> value, std::uint16_t type,
-                                        byte_order order) {
-    if (order == byte_order::little) {
+shared_bytes swap_value_order(shared_bytes value, std::uint16_t type, byte_order order) {
+    const std::size_t unit = tiff_byte_order_unit(type);
+    if (order == byte_order::little || unit <= 1) {
         return value;
     }
-    const std::size_t unit = tiff_byte_order_unit(type);
-    if (unit > 1) {
-        for (std::size_t i = 0; i + unit <= value.size(); i += unit) {
-            std::reverse(value.begin() + static_cast<std::ptrdiff_t>(i),
-                         value.begin() + static_cast<std::ptrdiff_t>(i + unit));
-        }
+    std::vector<std::byte> turned(value.begin(), value.end());
+    for (std::size_t i = 0; i + unit <= turned.size(); i += unit) {
+        std::reverse(turned.begin() + static_cast<std::ptrdiff_t>(i),
+                     turned.begin() + static_cast<std::ptrdiff_t>(i + unit));
     }
-    return value;
+    return turned;
 }
 
 status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_structure& out,
-                           std::vector<std::string>& warnings) {
+                           std::vector<std::string>& warnings, value_budget& budget) {
     std::byte header[8];
     if (!block.read(0, header)) {
         return unreadable_structure();
@@ -235,6 +349,8 @@ status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_str
     out.block_size = block.size();
     out.ifd0_offset = load_u32(header + 4, out.order);
     out.ifds.clear();
+    out.thumbnail_skipped = false;
+    out.values_skipped = false;
 
     structure_reader reader(block, out, warnings);
     reader.read_directory(out.ifd0_offset, tiff_directory::ifd0);
@@ -247,13 +363,14 @@ status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_str
         const tiff_link next_link = reader.read_directory(next, tiff_directory::ifd1);
         out.ifds.front().next_link = next_link;
     }
+    reader.read_values(with_thumbnail_ifd, budget);
     return status::ok;
 }
 
 status read_tiff_block(byte_source& block, decoded_metadata& out, tiff_structure* structure) {
     tiff_structure local;
     tiff_structure& target = structure != nullptr ? *structure : local;
-    const status result = read_tiff_structure(block, true, target, out.warnings);
+    const status result = read_tiff_structure(block, true, target, out.warnings, out.budget);
     if (result != status::ok) {
         return result;
     }
@@ -263,7 +380,8 @@ status read_tiff_block(byte_source& block, decoded_metadata& out, tiff_structure
 
 status read_tiff(byte_source& source, decoded_metadata& out) {
     auto layout = std::make_unique<tiff_layout>();
-    const status result = read_tiff_structure(source, false, layout->structure, out.warnings);
+    const status result =
+        read_tiff_structure(source, false, layout->structure, out.warnings, out.budget);
     if (result != status::ok) {
         return result;
     }

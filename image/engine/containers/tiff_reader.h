@@ -39,8 +39,9 @@ struct tiff_entry {
     std::uint32_t count = 0;
     // The entry's last four bytes as stored: the value itself when it fits, else its offset.
     std::array<std::byte, 4> field{};
-    // The value in the file's byte order; empty when it could not be read (a warning says why).
-    std::vector<std::byte> value;
+    // The value in the file's byte order; empty when it could not be read, or would have taken
+    // more than the image's budget (a warning says why). A save keeps such an entry as it is.
+    shared_bytes value;
     bool value_read = false;
     // The value's offset and size reach past the end of the data: the entry points at nothing.
     bool value_outside = false;
@@ -68,6 +69,13 @@ struct tiff_structure {
     std::uint32_t ifd0_offset = 0;
     // The directories read, IFD0 first; each kind at most once.
     std::vector<tiff_ifd> ifds;
+    // IFD1's thumbnail is sound but was not read: it would have passed the budget. It stays in the
+    // block as it is.
+    bool thumbnail_skipped = false;
+    // Some values (or the thumbnail) were left unread for the budget. Which ones depends on the
+    // sizes of all the others, so a file saved with changes would not read back with the items it
+    // was saved with: a writer refuses to change such a structure.
+    bool values_skipped = false;
 
     const tiff_ifd* find(tiff_directory kind) const;
 };
@@ -85,17 +93,21 @@ std::optional<tiff_directory> pointer_kind(tiff_directory kind, std::uint16_t ta
 // A value of `type` with every unit's bytes turned around when `order` is big-endian: from the
 // file's order to little-endian and back (TIFF 6.0 §2: byte order applies to each 16- or 32-bit
 // unit; rationals are two 32-bit units, doubles one 64-bit unit).
-std::vector<std::byte> swap_value_order(std::vector<std::byte> value, std::uint16_t type,
-                                        byte_order order);
+// A value that needs no turning is handed back sharing its bytes.
+shared_bytes swap_value_order(shared_bytes value, std::uint16_t type, byte_order order);
 
 // Reads the header and the directories of a TIFF block: IFD0 with its Exif, GPS and
 // Interoperability directories and, when `with_thumbnail_ifd` is set (an Exif block), IFD1.
-// ok with warnings for damaged directories; unreadable_structure() when the header is not there.
+// The values outside their entries (and the thumbnail) are read while `budget` allows, and no
+// more than max_overlap_factor times the distinct bytes they cover; the rest stay unread, with a
+// warning. ok with warnings for damaged directories; unreadable_structure() when the header is not
+// there.
 status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_structure& out,
-                           std::vector<std::string>& warnings);
+                           std::vector<std::string>& warnings, value_budget& budget);
 
 // Adds the exposed items of a structure: IFD0 and Exif tags by number, GPS tags 0x0000-0x001F,
 // thumbnail fields at 0x5000 and up; pointer tags and the Interoperability directory stay hidden.
+// Items share their bytes with the entries wherever the byte order allows.
 void expose_tiff_items(const tiff_structure& structure, byte_source& block, property_list& out,
                        std::vector<std::string>& warnings);
 
