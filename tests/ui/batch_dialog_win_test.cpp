@@ -91,8 +91,9 @@ protected:
     }
 
     // Runs the dialog modally on this thread while `script` drives it from another; answers
-    // whether the worker had ended by the time the modal loop returned.
-    bool run(const std::function<void(HWND dialog)>& script) {
+    // whether the worker had ended by the time the modal loop returned. What the loop raised is
+    // given in `failure`, where the test expects one.
+    bool run(const std::function<void(HWND dialog)>& script, std::string* failure = nullptr) {
         dlg_popisne_tagy dialog(application);
         std::thread driver([&script] {
             const HWND found = wait_for_dialog(IDC_BATCH_FILES);
@@ -104,7 +105,15 @@ protected:
             // Whatever the script left open, the dialog closes.
             PostMessageW(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         });
-        kestrov::winapi::run_modal(dialog, IDD_BATCH, nullptr);
+        try {
+            kestrov::winapi::run_modal(dialog, IDD_BATCH, nullptr);
+        } catch (const std::exception& raised) {
+            if (failure == nullptr) {
+                ADD_FAILURE() << "the dialog raised: " << raised.what();
+            } else {
+                *failure = raised.what();
+            }
+        }
         const bool ended = !dialog.writing();
         driver.join();
         return ended;
@@ -279,6 +288,103 @@ TEST_F(BatchDialog, ASecondPressDoesNothingAndClosingDuringARunLeavesEveryFileWh
     }
     ::testing::Test::RecordProperty("written_before_closing", static_cast<int>(second_run));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 200);
+}
+
+std::size_t temporary_files_in(const fs::path& folder) {
+    std::size_t found = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        found += entry.path().filename().wstring().find(L"_temp_") != std::wstring::npos;
+    }
+    return found;
+}
+
+// The end of the Windows session during a run: the dialog stops the run between files and
+// answers only once the files in progress are done, so no temporary file is left; the files not
+// begun stay as they were.
+TEST_F(BatchDialog, TheEndOfTheSessionStopsTheRunAndWaitsForTheFilesInProgress) {
+    const auto files = copies("jpg/Canon_40D.jpg", 300);
+    LRESULT may_end = 0;
+    std::size_t temporary = 1;
+    ASSERT_TRUE(run([&](HWND dialog) {
+        drop(dialog, files);
+        set_field(dialog, IDC_BATCH_AUTHOR, L"A");
+        press(dialog, IDC_BATCH_WRITE);
+        wait_until([dialog] {
+            const auto caption = window_text_of(dialog);
+            return caption.find(L" / 300") != std::wstring::npos &&
+                   caption != L"Mirtel info – 0 / 300";
+        });
+        may_end = SendMessageW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        temporary = temporary_files_in(folder);
+        SendMessageW(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        temporary += temporary_files_in(folder);
+        EXPECT_TRUE(run_ended(dialog));
+    }));
+    EXPECT_NE(may_end, 0);
+    EXPECT_EQ(temporary, 0U);
+    std::size_t written = 0;
+    for (const auto& file : files) {
+        const auto author = author_of(file);
+        EXPECT_TRUE(author.empty() || author == author_dump("A")) << file;
+        written += !author.empty();
+    }
+    EXPECT_GT(written, 0U);
+    EXPECT_LT(written, files.size()) << "the run was not stopped";
+}
+
+// Procedures put on top of the dialog and its list: the caption and new entries are refused.
+WNDPROC dialog_own_procedure = nullptr;
+WNDPROC list_own_procedure = nullptr;
+
+LRESULT CALLBACK refuse_caption(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SETTEXT) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return CallWindowProcW(dialog_own_procedure, window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK refuse_entries(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == LB_ADDSTRING) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return LB_ERR;
+    }
+    return CallWindowProcW(list_own_procedure, window, message, wparam, lparam);
+}
+
+// Handlers that fail while a run goes on (the caption cannot show the progress, the list refuses
+// a dropped file) do not cut the run short of its report: the run's files are written, the box
+// names the file that could not be, and only then does the dialog end and the first failure go on.
+TEST_F(BatchDialog, AFailureDuringARunEndsTheDialogOnlyAfterTheRunsReport) {
+    const auto files = copies("jpg/Canon_40D.jpg", 3);
+    const auto fake = folder / "fake.jpg";
+    std::ofstream(fake) << "not a photo";
+
+    std::wstring summary;
+    bool ended_itself = false;
+    std::string failure;
+    EXPECT_TRUE(run(
+        [&](HWND dialog) {
+            drop(dialog, {fake, files[0], files[1]});
+            set_field(dialog, IDC_BATCH_AUTHOR, L"Eva");
+            const HWND list = GetDlgItem(dialog, IDC_BATCH_FILES);
+            dialog_own_procedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&refuse_caption)));
+            list_own_procedure = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&refuse_entries)));
+            press(dialog, IDC_BATCH_WRITE);
+            drop(dialog, {files[2]});
+            summary = close_message_box(dialog);
+            ended_itself = wait_until([dialog] { return !IsWindow(dialog); });
+        },
+        &failure));
+    EXPECT_NE(summary.find(L"Zapsáno 2 z 3 souborů."), std::wstring::npos) << summary;
+    EXPECT_NE(summary.find(fake.wstring() + L": "), std::wstring::npos) << summary;
+    EXPECT_TRUE(ended_itself);
+    EXPECT_FALSE(failure.empty());
+    EXPECT_EQ(author_of(files[0]), author_dump("Eva"));
+    EXPECT_EQ(author_of(files[1]), author_dump("Eva"));
+    EXPECT_EQ(author_of(files[2]), "");
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 #include "ui/toolkit/control_impl.h"
 
+#include "base/kestrov_exception.h"
 #include "ui/recording_control.h"
 #include "ui/scripted_dialog.h"
 #include "ui/test_resource_ids.h"
+#include "ui/toolkit/failure_boundary.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace kestrov::winapi {
 namespace {
@@ -72,6 +76,40 @@ TEST(ControlImpl, DestroyOfAnOwnedControlDestroysIt) {
         self.end_dialog(IDOK);
     });
     dialog.run_modal();
+}
+
+// A control whose handler fails when the control loses the focus.
+class failing_control : public recorder {
+public:
+    LRESULT window_proc(UINT message, WPARAM wparam, LPARAM lparam) override {
+        if (message == WM_KILLFOCUS) {
+            throw kestrov_exception("Ovládací prvek selhal");
+        }
+        return recorder::window_proc(message, wparam, lparam);
+    }
+};
+
+// What a control's handler raises inside the system's own focus change never unwinds through
+// the system's frames: the code that moved the focus goes on, the running dialog ends, and the
+// failure comes out of its modal loop, once.
+TEST(ControlImpl, AFailureInAControlsHandlerEndsTheRunningDialogAndComesOutOfItsLoop) {
+    failing_control edit;
+    bool went_on = false;
+    scripted_dialog dialog([&](scripted_dialog& self) {
+        edit.attach(self.item(IDC_TEST_EDIT).handle);
+        SetFocus(edit.handle);
+        SetFocus(self.item(IDC_TEST_SECOND_EDIT).handle);
+        went_on = failure_kept();
+    });
+    std::string failure;
+    try {
+        dialog.run_modal();
+    } catch (const kestrov_exception& raised) {
+        failure = raised.what();
+    }
+    EXPECT_EQ(failure, "Ovládací prvek selhal");
+    EXPECT_TRUE(went_on);
+    EXPECT_FALSE(failure_kept());
 }
 
 } // namespace

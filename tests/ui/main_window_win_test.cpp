@@ -7,12 +7,14 @@
 
 #include "app/settings.h"
 #include "app/settings_store_win.h"
+#include "base/kestrov_exception.h"
 #include "base/text_conversion.h"
 #include "image/bitmap_plus.h"
 #include "image/property_readers.h"
 #include "res/resource_ids.h"
 #include "tags/group_rows.h"
 #include "tags/tag_groups.h"
+#include "ui/toolkit/failure_boundary.h"
 #include "win/dialog_driver.h"
 #include "win/message_box_closer.h"
 #include "win/registry_sandbox.h"
@@ -117,7 +119,7 @@ protected:
                 TranslateMessage(&message);
                 DispatchMessageW(&message);
             }
-            ASSERT_FALSE(pending_failure) << "a handler raised";
+            ASSERT_FALSE(kestrov::winapi::failure_kept()) << "a handler raised";
         }
     }
 
@@ -528,6 +530,67 @@ TEST_F(MainWindow, CommandsAfterTheEndOfSessionTouchNothing) {
     SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
     pump();
     EXPECT_EQ(main_window->property_list(), nullptr);
+}
+
+// The program whose message boxes cannot be shown: each one it asks for is recorded and fails.
+class aplikace_without_boxes : public aplikace {
+public:
+    void show_message_ansi(const char* text, std::uint32_t, std::uint32_t) override {
+        asked.emplace_back(text);
+        throw kestrov::kestrov_exception("Okno se zprávou nelze ukázat");
+    }
+    std::vector<std::string> asked;
+};
+
+// The whole program through its run: a failure in the main window's handler while the
+// preferences dialog runs ends the dialog, travels out of the message loop, and the program
+// ends with exit code 1, even though the box that should tell of it cannot be shown either.
+TEST(Program, AFailureWhileADialogRunsEndsTheDialogAndTheRunWithOneEvenWhenItsBoxFails) {
+    registry_sandbox sandbox;
+    auto program = std::make_unique<aplikace_without_boxes>();
+    auto* failing = program.get();
+    app = std::move(program);
+    bool dialog_ended_itself = false;
+    std::thread person([&dialog_ended_itself] {
+        HWND main = nullptr;
+        kestrov::testing::wait_until(
+            [&main] { return (main = FindWindowW(L"mirtel", nullptr)) != nullptr; });
+        PostMessageW(main, WM_COMMAND, IDM_PREFERENCES, 0);
+        const HWND preferences = kestrov::testing::wait_for_dialog(IDC_SAVE_AT_ONCE);
+        if (preferences == nullptr) {
+            ADD_FAILURE() << "the preferences did not open";
+            PostMessageW(main, WM_CLOSE, 0, 0);
+            return;
+        }
+        // The menu loses an item the window's command states expect, and the window is told the
+        // list's selection changed.
+        DeleteMenu(GetMenu(main), IDM_SAVE, MF_BYCOMMAND);
+        PostMessageW(main, WM_APP_SELECTION_CHANGED, 0, 0);
+        dialog_ended_itself =
+            kestrov::testing::wait_until([preferences] { return !IsWindow(preferences); }, 5000);
+        if (!dialog_ended_itself) {
+            PostMessageW(preferences, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    });
+    int exit_code = -1;
+    EXPECT_NO_THROW(exit_code = app->run());
+    person.join();
+    EXPECT_EQ(exit_code, 1);
+    EXPECT_TRUE(dialog_ended_itself);
+    EXPECT_EQ(failing->asked.size(), 1U);
+    EXPECT_FALSE(kestrov::winapi::failure_kept());
+
+    app->tear_down();
+    app.reset();
+    // Nothing of this run may reach the next test's loops, its WM_QUIT least of all.
+    MSG left{};
+    while (PeekMessageW(&left, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    for (int extra = 0; extra < 4 && CoInitialize(nullptr) == S_FALSE; ++extra) {
+        CoUninitialize();
+        CoUninitialize();
+    }
+    CoUninitialize();
 }
 
 } // namespace

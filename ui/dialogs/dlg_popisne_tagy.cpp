@@ -9,6 +9,7 @@
 #include "tags/batch_report.h"
 #include "ui/main/image_file_checks.h"
 #include "ui/main/image_file_dialog.h"
+#include "ui/toolkit/failure_boundary.h"
 
 #include <shellapi.h>
 
@@ -84,6 +85,15 @@ INT_PTR dlg_popisne_tagy::dialog_proc(UINT message, WPARAM wparam, LPARAM lparam
     case message_batch_ended:
         end_run();
         return TRUE;
+    case WM_QUERYENDSESSION:
+        finish_files_in_progress();
+        // Left to the system's own answer, which lets the session end.
+        break;
+    case WM_ENDSESSION:
+        if (wparam) {
+            finish_files_in_progress();
+        }
+        break;
     default:
         break;
     }
@@ -145,6 +155,7 @@ void dlg_popisne_tagy::start_writing() {
         return;
     }
     files_in_run_ = paths.size();
+    keep_running = true;
     try {
         worker_ = std::thread(&dlg_popisne_tagy::write_worker, this, handle, std::move(paths),
                               std::move(texts));
@@ -152,6 +163,7 @@ void dlg_popisne_tagy::start_writing() {
         application_.show_message_ansi(error.what(), message_box_flags::icon_error, 0);
         return;
     }
+    run_going_ = true;
     // A disabled window cannot keep the keyboard focus; it goes to the button first, so Esc still
     // reaches the dialog during the run.
     if (GetFocus() == file_list.handle) {
@@ -180,7 +192,7 @@ void dlg_popisne_tagy::write_worker(HWND dialog, std::vector<std::wstring> paths
 }
 
 void dlg_popisne_tagy::show_progress(std::size_t done, std::size_t total) {
-    if (writing() && !close_after_run_) {
+    if (writing() && keep_running) {
         set_caption(application_.product_name() + L" – " + std::to_wstring(done) + L" / " +
                     std::to_wstring(total));
     }
@@ -190,23 +202,40 @@ void dlg_popisne_tagy::end_run() {
     if (!writing()) {
         return;
     }
-    worker_.join();
+    // Joined already when the session's end waited for the files in progress.
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    run_going_ = false;
     // The run's results are taken before any box is shown, and no run starts while they are.
     const auto outcomes = std::exchange(outcomes_, {});
     const auto failure = std::exchange(worker_failure_, {});
-    reporting_ = true;
-    EnableWindow(file_list.handle, TRUE);
-    set_caption(application_.product_name());
-    if (!failure.empty()) {
-        application_.show_message_ansi(failure.c_str(), message_box_flags::icon_error, 0);
+    {
+        // Each step of the report is guarded on its own, so whatever fails, the rest of the
+        // report is still shown; a failure kept here ends the dialog afterwards.
+        struct reporting_flag {
+            bool& flag;
+            explicit reporting_flag(bool& set) : flag(set) { flag = true; }
+            ~reporting_flag() { flag = false; }
+            reporting_flag(const reporting_flag&) = delete;
+            reporting_flag& operator=(const reporting_flag&) = delete;
+        } reporting{reporting_};
+        EnableWindow(file_list.handle, TRUE);
+        winapi::guarded([&] { set_caption(application_.product_name()); });
+        if (!failure.empty()) {
+            winapi::guarded([&] {
+                application_.show_message_ansi(failure.c_str(), message_box_flags::icon_error, 0);
+            });
+        }
+        const auto summary = tags::batch_summary(outcomes, files_in_run_);
+        if (!summary.empty()) {
+            winapi::guarded([&] {
+                std::wstring text;
+                utf8_to_wide(summary, text);
+                application_.show_message(text, message_box_flags::icon_exclamation, 0);
+            });
+        }
     }
-    const auto summary = tags::batch_summary(outcomes, files_in_run_);
-    if (!summary.empty()) {
-        std::wstring text;
-        utf8_to_wide(summary, text);
-        application_.show_message(text, message_box_flags::icon_exclamation, 0);
-    }
-    reporting_ = false;
     if (close_after_run_) {
         end_dialog(*close_after_run_);
         return;
@@ -216,6 +245,23 @@ void dlg_popisne_tagy::end_run() {
     const HWND focus = GetFocus();
     if (focus != handle && !IsChild(handle, focus)) {
         focus_write_button();
+    }
+}
+
+void dlg_popisne_tagy::on_failure_kept() {
+    if (writing() || reporting_) {
+        if (!close_after_run_) {
+            close_after_run_ = IDABORT;
+        }
+        return;
+    }
+    dialog_impl::on_failure_kept();
+}
+
+void dlg_popisne_tagy::finish_files_in_progress() {
+    if (worker_.joinable()) {
+        keep_running = false;
+        worker_.join();
     }
 }
 

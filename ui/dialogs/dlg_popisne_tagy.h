@@ -24,6 +24,9 @@ public:
     INT_PTR dialog_proc(UINT message, WPARAM wparam, LPARAM lparam) override;
     // Icons and the product name as caption; binds the file list and lets it take dropped files.
     INT_PTR on_init_dialog(HWND focus_window) override;
+    // During a run, or while its end is reported, the dialog ends only once the report is shown:
+    // the user must hear what was written and what was not before the failure goes on.
+    void on_failure_kept() override;
 
     // "Přidat soubor": one image file chosen in the file-open dialog is appended to the list.
     void add_file();
@@ -33,10 +36,11 @@ public:
     // starts the worker; does nothing while a run goes on or when there is no file to write.
     void start_writing();
     // Whether a run goes on: from start_writing until the dialog has heard of its end.
-    bool writing() const { return worker_.joinable(); }
+    bool writing() const { return run_going_; }
 
     listbox_soubory file_list;
-    // Cleared when the dialog is closed during a run: no further file is begun.
+    // Cleared when the dialog is closed or the session ends during a run: no further file is
+    // begun. Each run starts with it set.
     std::atomic<bool> keep_running{true};
 
 private:
@@ -46,6 +50,9 @@ private:
     void end_run();
     // Ends the dialog with `result` now, or, during a run, once the file in progress is done.
     void request_close(INT_PTR result);
+    // Stops the run between files and waits here for the files in progress: once the session's
+    // end has been answered, the process may be ended at any moment.
+    void finish_files_in_progress();
     std::vector<std::wstring> files_to_write() const;
     void set_caption(const std::wstring& caption);
     void focus_write_button();
@@ -56,6 +63,9 @@ private:
     std::vector<kestrov::tags::file_outcome> outcomes_;
     std::string worker_failure_;
     std::size_t files_in_run_ = 0;
+    // From the worker's start until end_run takes its results, which may be after the worker
+    // ended (the session's end waits for it).
+    bool run_going_ = false;
     // While the end of a run is being reported.
     bool reporting_ = false;
     std::optional<INT_PTR> close_after_run_;

@@ -7,11 +7,11 @@
 #include "ui/main/image_file_checks.h"
 #include "ui/main/okno_hlavni.h"
 #include "ui/main/program_objects.h"
+#include "ui/toolkit/failure_boundary.h"
 
 #include <objbase.h>
 
 #include <exception>
-#include <utility>
 
 namespace {
 
@@ -114,6 +114,8 @@ void aplikace::release_resources() {
 int aplikace::run() {
     try {
         start();
+        // Creating the window dispatches messages of its own before the loop runs.
+        kestrov::winapi::raise_kept_failure();
         MSG message{};
         for (;;) {
             const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -129,14 +131,38 @@ int aplikace::run() {
                 TranslateMessage(&message);
                 DispatchMessageW(&message);
             }
-            if (pending_failure) {
-                std::rethrow_exception(std::exchange(pending_failure, nullptr));
-            }
+            kestrov::winapi::raise_kept_failure();
         }
         tear_down();
+        kestrov::winapi::raise_kept_failure();
         return static_cast<int>(message.wParam);
-    } catch (const std::exception& failure) {
-        show_message_ansi(failure.what(), kestrov::message_box_flags::icon_error, 0);
+    } catch (...) {
+        // A failure kept by a window procedure came first; what was raised here may only be what
+        // it led to.
+        auto failure = kestrov::winapi::take_kept_failure();
+        if (!failure) {
+            failure = std::current_exception();
+        }
+        show_failure(failure);
+        // The program ends all the same: nothing of the tear-down may keep it from answering 1.
+        try {
+            tear_down();
+        } catch (...) {
+        }
+        kestrov::winapi::take_kept_failure();
         return 1;
+    }
+}
+
+void aplikace::show_failure(const std::exception_ptr& failure) noexcept {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& caught) {
+        try {
+            show_message_ansi(caught.what(), kestrov::message_box_flags::icon_error, 0);
+        } catch (...) {
+            // The box cannot be shown either: the exit code alone tells of the failure.
+        }
+    } catch (...) {
     }
 }

@@ -4,6 +4,7 @@
 #include "app/application_base_win.h"
 #include "ui/toolkit/image_list_pair.h"
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -24,7 +25,8 @@ public:
     ~aplikace() override;
 
     // Starts everything, runs the message loop until the main window ends it, tears everything
-    // down and answers the exit code; 1 after a failure, which it shows.
+    // down and answers the exit code; 1 after a failure, which it shows (when even the box
+    // fails, the exit code is all that tells of it).
     int run();
 
     // Steps of run, apart so that tests can bring the program up and down around their own
@@ -39,5 +41,8 @@ public:
     std::unique_ptr<kestrov::winapi::image_list_pair> toolbar_images;
 
 private:
+    // The failure's text in the error box; a failing box is dropped.
+    void show_failure(const std::exception_ptr& failure) noexcept;
+
     bool com_initialized_ = false;
 };

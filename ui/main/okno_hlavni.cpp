@@ -181,51 +181,47 @@ void okno_hlavni::fill_group_combo() {
 }
 
 LRESULT okno_hlavni::window_proc(UINT message, WPARAM wparam, LPARAM lparam) {
-    return keep_failure(
-        [&]() -> LRESULT {
-            switch (message) {
-            case WM_DESTROY:
-                PostQuitMessage(0);
-                break;
-            case WM_SIZE:
-                layout(wparam, lparam);
-                break;
-            case WM_CLOSE:
-            case WM_ENDSESSION:
-                on_close();
-                break;
-            case WM_ERASEBKGND:
-                return 0;
-            case WM_NOTIFY:
-                on_tooltip_text(lparam);
-                break;
-            case WM_DISPLAYCHANGE:
-                apply_fonts();
-                if (menu_ != nullptr) {
-                    DrawMenuBar(handle);
-                }
-                break;
-            case WM_COMMAND:
-                on_command(wparam, lparam);
-                return 0;
-            case WM_MENUSELECT:
-                on_menu_select(wparam);
-                break;
-            case WM_DROPFILES:
-                on_drop_files(reinterpret_cast<HDROP>(wparam));
-                break;
-            case WM_APP_SELECTION_CHANGED:
-                update_commands();
-                break;
-            case WM_APP_EDIT_REQUEST:
-                edit_property();
-                break;
-            default:
-                break;
-            }
-            return default_proc(message, wparam, lparam);
-        },
-        LRESULT{0});
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        break;
+    case WM_SIZE:
+        layout(wparam, lparam);
+        break;
+    case WM_CLOSE:
+    case WM_ENDSESSION:
+        on_close();
+        break;
+    case WM_ERASEBKGND:
+        return 0;
+    case WM_NOTIFY:
+        on_tooltip_text(lparam);
+        break;
+    case WM_DISPLAYCHANGE:
+        apply_fonts();
+        if (menu_ != nullptr) {
+            DrawMenuBar(handle);
+        }
+        break;
+    case WM_COMMAND:
+        on_command(wparam, lparam);
+        return 0;
+    case WM_MENUSELECT:
+        on_menu_select(wparam);
+        break;
+    case WM_DROPFILES:
+        on_drop_files(reinterpret_cast<HDROP>(wparam));
+        break;
+    case WM_APP_SELECTION_CHANGED:
+        update_commands();
+        break;
+    case WM_APP_EDIT_REQUEST:
+        edit_property();
+        break;
+    default:
+        break;
+    }
+    return default_proc(message, wparam, lparam);
 }
 
 void okno_hlavni::on_command(WPARAM wparam, LPARAM) {

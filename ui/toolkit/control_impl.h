@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/kestrov_exception.h"
+#include "ui/toolkit/failure_boundary.h"
 #include "ui/toolkit/window.h"
 
 #include <exception>
@@ -64,13 +65,20 @@ public:
         }
     }
 
+    // A failed message is answered with 0 and not passed on: the control's own procedure would
+    // act on a message whose handling broke off half way.
     static LRESULT CALLBACK static_subclass_proc(HWND hwnd, UINT message, WPARAM wparam,
                                                  LPARAM lparam) {
-        auto* object = reinterpret_cast<control_impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (object == nullptr) {
-            raise_last_error();
-        }
-        return object->window_proc(message, wparam, lparam);
+        return guarded(
+            [&] {
+                auto* object =
+                    reinterpret_cast<control_impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+                if (object == nullptr) {
+                    raise_last_error();
+                }
+                return object->window_proc(message, wparam, lparam);
+            },
+            LRESULT{0});
     }
 
     WNDPROC previous_proc = nullptr;

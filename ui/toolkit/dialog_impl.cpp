@@ -1,10 +1,10 @@
 #include "ui/toolkit/dialog_impl.h"
 
 #include "base/kestrov_exception.h"
+#include "ui/toolkit/failure_boundary.h"
 #include "ui/toolkit/reflection.h"
 
 #include <exception>
-#include <utility>
 
 namespace kestrov::winapi {
 
@@ -13,31 +13,21 @@ INT_PTR CALLBACK static_dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
         auto* object = reinterpret_cast<dialog_impl*>(lparam);
         SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
         object->handle = hwnd;
-        try {
-            return object->on_init_dialog(reinterpret_cast<HWND>(wparam));
-        } catch (...) {
-            object->keep_failure(std::current_exception());
-            return FALSE;
-        }
+        return guarded([&] { return object->on_init_dialog(reinterpret_cast<HWND>(wparam)); },
+                       INT_PTR{FALSE});
     }
     // Messages before WM_INITDIALOG (WM_SETFONT among them) find no object and are not handled.
     auto* object = reinterpret_cast<dialog_impl*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (object == nullptr) {
         return 0;
     }
-    try {
-        return object->dialog_proc(message, wparam, lparam);
-    } catch (...) {
-        object->keep_failure(std::current_exception());
-        return TRUE;
-    }
+    // A failed message counts as handled: the system must not act on it as if nothing had gone
+    // wrong.
+    return guarded([&] { return object->dialog_proc(message, wparam, lparam); }, INT_PTR{TRUE});
 }
 
-void dialog_impl::keep_failure(std::exception_ptr raised) {
-    if (!kept_failure) {
-        kept_failure = std::move(raised);
-    }
-    if (modal && IsWindow(handle)) {
+void dialog_impl::on_failure_kept() {
+    if (IsWindow(handle)) {
         EndDialog(handle, IDABORT);
     }
 }
@@ -119,12 +109,15 @@ INT_PTR run_modal(dialog_impl& dialog, int template_id, HWND owner) {
     if (instance == nullptr) {
         raise_last_error();
     }
+    raise_kept_failure();
     dialog.modal = true;
-    const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(template_id), owner,
-                                           static_dialog_proc, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog.kept_failure) {
-        std::rethrow_exception(std::exchange(dialog.kept_failure, nullptr));
+    INT_PTR result = -1;
+    {
+        const running_modal running(dialog);
+        result = DialogBoxParamW(instance, MAKEINTRESOURCEW(template_id), owner, static_dialog_proc,
+                                 reinterpret_cast<LPARAM>(&dialog));
     }
+    raise_kept_failure();
     if (result == -1) {
         raise_last_error();
     }

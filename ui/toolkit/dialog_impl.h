@@ -5,8 +5,6 @@
 
 #include "ui/toolkit/window.h"
 
-#include <exception>
-
 namespace kestrov::winapi {
 
 class dialog_impl : public window {
@@ -38,11 +36,9 @@ public:
     // only then.
     bool modal = false;
 
-    // What a handler raised. Nothing may unwind through the system's dialog procedure, so the
-    // failure waits here, a modal dialog ends with IDABORT, and run_modal raises it again once
-    // the modal loop has returned. Only the first failure is kept.
-    void keep_failure(std::exception_ptr failure);
-    std::exception_ptr kept_failure;
+    // A failure was kept while this dialog ran as the innermost modal one (failure_boundary.h).
+    // The base ends the dialog with IDABORT; run_modal then raises the failure again.
+    virtual void on_failure_kept();
 };
 
 // Passed to DialogBoxParamW with the dialog object as its parameter.
@@ -50,7 +46,8 @@ INT_PTR CALLBACK static_dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
 
 // Runs `dialog` modally from template `template_id` of this module and returns the dialog's
 // result: IDOK (1) means accepted, anything else cancelled. A template that cannot be shown
-// raises rather than looking like a cancel, and so does what a handler raised in the loop.
+// raises rather than looking like a cancel, and so does a failure kept while the loop ran (or
+// kept before it: nothing more is shown once something has failed).
 INT_PTR run_modal(dialog_impl& dialog, int template_id, HWND owner);
 
 } // namespace kestrov::winapi

@@ -1,6 +1,7 @@
 #include "ui/toolkit/window_impl.h"
 
 #include "base/kestrov_exception.h"
+#include "ui/toolkit/failure_boundary.h"
 #include "ui/toolkit/reflection.h"
 
 #include <exception>
@@ -22,7 +23,8 @@ LRESULT CALLBACK static_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     }
     auto* object = reinterpret_cast<window_impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (object != nullptr) {
-        return object->window_proc(message, wparam, lparam);
+        // A failed WM_NCCREATE answers 0 as well, so a window whose creation failed is not made.
+        return guarded([&] { return object->window_proc(message, wparam, lparam); }, LRESULT{0});
     }
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
