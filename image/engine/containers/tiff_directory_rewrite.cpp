@@ -267,11 +267,23 @@ void planner::drop_shadows_of_changed_items() {
 }
 
 void planner::settle_pointers() {
-    // Empty sub-directories go, with the pointers to them.
+    // Empty sub-directories go, with the pointers to them; but not while another pointer of the
+    // same kind stays unfollowed: without the one it follows now, a reader would follow that one
+    // into bytes it never showed.
+    const auto unfollowed_pointer_to = [this](tiff_directory kind) {
+        return std::any_of(directories_.begin(), directories_.end(), [kind](const auto& parent) {
+            return std::any_of(parent.second.entries.begin(), parent.second.entries.end(),
+                               [&](const out_entry& e) {
+                                   return e.unfollowed_link &&
+                                          pointer_kind(parent.first, e.tag) == kind;
+                               });
+        });
+    };
     for (const auto kind : {tiff_directory::interop, tiff_directory::gps, tiff_directory::exif,
                             tiff_directory::ifd1}) {
         auto found = directories_.find(kind);
-        if (found != directories_.end() && found->second.entries.empty()) {
+        if (found != directories_.end() && found->second.entries.empty() &&
+            !unfollowed_pointer_to(kind)) {
             directories_.erase(found);
             for (auto& [parent_kind, parent] : directories_) {
                 const auto before = parent.entries.size();
@@ -481,8 +493,14 @@ status planner::lay_out(std::uint64_t base, tiff_rewrite& out) {
             directory.offset = directory.old_offset;
             continue;
         }
+        // Of pointers with one tag, the one to the directory comes first: readers follow the
+        // first they meet.
         std::stable_sort(directory.entries.begin(), directory.entries.end(),
-                         [](const out_entry& a, const out_entry& b) { return a.tag < b.tag; });
+                         [](const out_entry& a, const out_entry& b) {
+                             return a.tag != b.tag
+                                        ? a.tag < b.tag
+                                        : a.points_to.has_value() > b.points_to.has_value();
+                         });
         const std::uint64_t size = directory_size(directory);
         const std::uint64_t written = size - trailing_padding(directory);
         const auto hole = std::find_if(holes.begin(), holes.end(), [written](const byte_range& h) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 
@@ -286,6 +287,44 @@ TEST(TiffWriter, APointerWithAnOddCountStillLeadsToItsDirectory) {
         EXPECT_EQ(after.properties.find(0x829A)->value, items.find(0x829A)->value) << count;
         EXPECT_NE(after.properties.find(0x013B), nullptr);
     }
+}
+
+// IFD0 points at an empty Exif directory and, a second time, at another directory with a tag of
+// its own, which the reader leaves unfollowed. A save that drops the empty directory with its
+// pointer would leave the second pointer the only one, and the next read would follow it.
+TEST(TiffWriter, ASecondPointerOfAKindStaysUnfollowedAfterASave) {
+    const auto entry = [](std::vector<std::byte>& out, std::uint16_t tag, std::uint16_t type,
+                          std::uint32_t count, std::array<std::uint8_t, 4> field) {
+        std::byte bytes[8];
+        store_u16(bytes, tag, byte_order::little);
+        store_u16(bytes + 2, type, byte_order::little);
+        store_u32(bytes + 4, count, byte_order::little);
+        out.insert(out.end(), bytes, bytes + 8);
+        for (const auto b : field) {
+            out.push_back(static_cast<std::byte>(b));
+        }
+    };
+    auto block = bytes_of({'I', 'I', 42, 0, 8, 0, 0, 0, 3, 0});
+    entry(block, 0x013B, tiff_type::ascii, 4, {'E', 'v', 'a', 0});
+    entry(block, tag_exif_ifd, tiff_type::long_, 1, {50, 0, 0, 0}); // the empty directory
+    entry(block, tag_exif_ifd, tiff_type::long_, 1, {56, 0, 0, 0}); // the unfollowed one
+    block.resize(block.size() + 4);                                 // no next directory
+    block.resize(block.size() + 6);                                 // at 50: no entries
+    const auto unfollowed = bytes_of({1, 0});                       // at 56: one entry
+    block.insert(block.end(), unfollowed.begin(), unfollowed.end());
+    entry(block, 0x0100, tiff_type::short_, 1, {0x80, 0x02, 0, 0});
+    block.resize(block.size() + 4);
+
+    const auto before = read(block);
+    ASSERT_EQ(before.metadata.properties.items().size(), 1U);
+    std::vector<std::byte> out;
+    property_list items = before.metadata.properties;
+    items.set(text_item(0x013B, "Jana Nováková"));
+    ASSERT_EQ(rewrite_exif_block(block, before.structure, items, out), status::ok);
+    const auto after = read(out).metadata.properties;
+    EXPECT_EQ(after.find(0x0100), nullptr) << "the unfollowed directory was read";
+    EXPECT_EQ(after.items().size(), 1U);
+    EXPECT_EQ(after.find(0x013B)->value, text_item(0, "Jana Nováková").value);
 }
 
 // What a save appends must not give meaning to links into nothing: a directory cut short by the
