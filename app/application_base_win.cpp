@@ -10,8 +10,39 @@
 
 namespace kestrov {
 
+namespace {
+
+// A task-modal box disables the thread's windows while it is shown; once it is closed, the system
+// activates whichever window it likes (under Wine often none), and the keyboard would reach
+// nothing until the user clicks. So the window that was active, and its control with the focus,
+// get both back.
+class active_window_keeper {
+public:
+    active_window_keeper() : active_(GetActiveWindow()), focus_(GetFocus()) {}
+    ~active_window_keeper() {
+        if (active_ == nullptr || !IsWindow(active_) || !IsWindowEnabled(active_)) {
+            return;
+        }
+        SetForegroundWindow(active_);
+        SetActiveWindow(active_);
+        if (focus_ != nullptr && IsWindow(focus_) &&
+            (focus_ == active_ || IsChild(active_, focus_))) {
+            SetFocus(focus_);
+        }
+    }
+    active_window_keeper(const active_window_keeper&) = delete;
+    active_window_keeper& operator=(const active_window_keeper&) = delete;
+
+private:
+    HWND active_;
+    HWND focus_;
+};
+
+} // namespace
+
 bool application_base::ask_yes_no(const std::wstring& text, bool default_yes, bool warning,
                                   HWND owner) {
+    const active_window_keeper keeper;
     return MessageBoxW(owner, text.c_str(), product_name().c_str(),
                        yes_no_style(default_yes, warning)) == IDYES;
 }
@@ -41,6 +72,7 @@ int application_base::show_box(const std::wstring& text, std::uint32_t style,
         params.lpszIcon = MAKEINTRESOURCEW(icon_id);
         MessageBeep(MB_ICONASTERISK);
     }
+    const active_window_keeper keeper;
     const int pressed = MessageBoxIndirectW(&params);
     if (pressed == 0) {
         raise_last_error();

@@ -52,6 +52,7 @@ prepare_wine() {
             >/dev/null 2>&1
         wineserver -w
     fi
+    "$repo_root/scripts/wine-fonts"
 }
 
 # Stops what start_display and prepare_wine started.

@@ -36,4 +36,18 @@ std::optional<tag_dump> read_dump(imaging::image& image, std::uint32_t id) {
     return dump;
 }
 
+std::string dump_in_lines(const std::string& hex) {
+    std::string out;
+    out.reserve(hex.size() + hex.size() / (3 * dump_bytes_per_line) + 1);
+    std::size_t bytes = 0;
+    for (const char c : hex) {
+        if (c == ' ' && ++bytes % dump_bytes_per_line == 0) {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace kestrov::tags

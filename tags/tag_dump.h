@@ -20,4 +20,13 @@ struct tag_dump {
 // says why. Raises E_OUTOFMEMORY when the item does not fit in memory.
 std::optional<tag_dump> read_dump(imaging::image& image, std::uint32_t id);
 
+// The bytes a line when the dump is shown.
+inline constexpr std::size_t dump_bytes_per_line = 16;
+
+// `hex` for a field of many lines: the space after every dump_bytes_per_line-th byte becomes a
+// line break (CR LF). Edit controls wrap a line of tens of kilobytes without breaks of its own
+// slowly (under Wine they measure the whole of it again for every row: a minute and more for a
+// maker note); lines of a fixed length cost nothing, and read as a hex dump does.
+std::string dump_in_lines(const std::string& hex);
+
 } // namespace kestrov::tags

@@ -18,13 +18,7 @@ fail() {
     exit 1
 }
 [[ -n ${DISPLAY:-} ]] || fail "no display"
-export WINEPREFIX="$build_dir/wineprefix-bare"
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-fi
+use_bare_wine_prefix "$source_dir" "$build_dir"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wine reg delete 'HKCU\Software\Kestrov' /f >/dev/null 2>&1 || true
 

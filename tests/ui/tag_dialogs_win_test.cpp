@@ -122,9 +122,18 @@ TEST_F(TagDialogs, DumpShowsLengthTypeAndBytesOfWhateverIdIsAsked) {
     // A maker note of tens of kilobytes is shown whole, not cut at the edit's usual limit.
     dump_fields note_seen;
     LRESULT hex_limit = 0;
+    LRESULT hex_lines = 0;
+    DWORD selected_from = 1;
+    DWORD selected_to = 0;
     dialog_driver samsung_driver({drive_then_close(IDC_DUMP_SHOW, IDCANCEL, [&](HWND dialog) {
         note_seen = show(dialog, L"37500");
-        hex_limit = SendDlgItemMessageW(dialog, IDC_DUMP_HEX, EM_GETLIMITTEXT, 0, 0);
+        const HWND field = GetDlgItem(dialog, IDC_DUMP_HEX);
+        hex_limit = SendMessageW(field, EM_GETLIMITTEXT, 0, 0);
+        hex_lines = SendMessageW(field, EM_GETLINECOUNT, 0, 0);
+        // What Ctrl+A types selects the whole dump, for Ctrl+C.
+        SendMessageW(field, WM_CHAR, 0x01, 0);
+        SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&selected_from),
+                     reinterpret_cast<LPARAM>(&selected_to));
     })});
     open_tag_dump(application, *samsung.bitmap(), nullptr);
     ASSERT_EQ(samsung_driver.finish(), 1U);
@@ -132,9 +141,22 @@ TEST_F(TagDialogs, DumpShowsLengthTypeAndBytesOfWhateverIdIsAsked) {
     kestrov::utf8_to_wide(expected_note->hex, expected_hex);
     EXPECT_EQ(note_seen.length, std::to_wstring(expected_note->length));
     EXPECT_EQ(note_seen.type, L"7");
-    EXPECT_EQ(note_seen.hex.size(), std::size_t{expected_note->length} * 3 - 1);
-    EXPECT_TRUE(note_seen.hex == expected_hex);
-    EXPECT_GE(hex_limit, static_cast<LRESULT>(expected_hex.size()));
+    // Shown in lines of 16 bytes that scroll; joined again, they are the dump's text.
+    std::wstring joined;
+    std::size_t longest = 0;
+    for (std::size_t at = 0; at <= note_seen.hex.size();) {
+        const auto end = std::min(note_seen.hex.find(L"\r\n", at), note_seen.hex.size());
+        longest = std::max(longest, end - at);
+        joined += (at == 0 ? L"" : L" ") + note_seen.hex.substr(at, end - at);
+        at = end + 2;
+    }
+    EXPECT_TRUE(joined == expected_hex);
+    EXPECT_EQ(longest, std::size_t{16 * 3 - 1});
+    EXPECT_EQ(hex_lines, static_cast<LRESULT>((expected_note->length + 15) / 16));
+    EXPECT_GE(hex_limit, static_cast<LRESULT>(note_seen.hex.size()));
+    // Ctrl+A selects all of it, for Ctrl+C.
+    EXPECT_EQ(selected_from, 0U);
+    EXPECT_EQ(selected_to, note_seen.hex.size());
 }
 
 struct combo_seen {

@@ -68,4 +68,22 @@ if(WIN32)
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ui/mirtel_end_to_end.sh $<TARGET_FILE:Mirtel>
                      ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
     set_tests_properties(mirtel_end_to_end PROPERTIES TIMEOUT 300)
+    # The same with the keyboard alone: the focus is where the keys need it.
+    add_test(NAME keyboard_end_to_end
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ui/keyboard_end_to_end.sh
+                     $<TARGET_FILE:Mirtel> ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+    set_tests_properties(keyboard_end_to_end PROPERTIES TIMEOUT 300)
+endif()
+
+if(WIN32)
+    # The texts of the program's dialog templates against their controls' sizes, each scaling in
+    # a child process of its own (the scaling is read when a process starts).
+    add_executable(dialog_text_fit_tests ui/dialog_text_fit_win_test.cpp
+                                         ${PROJECT_SOURCE_DIR}/res/mirtel.rc)
+    target_link_libraries(dialog_text_fit_tests PRIVATE GTest::gtest comctl32 gdi32 user32
+                                                        advapi32)
+    target_include_directories(dialog_text_fit_tests PRIVATE ${PROJECT_SOURCE_DIR})
+    mirtel_warnings(dialog_text_fit_tests)
+    add_test(NAME dialog_text_fit_tests COMMAND dialog_text_fit_tests)
+    set_tests_properties(dialog_text_fit_tests PROPERTIES TIMEOUT 120)
 endif()

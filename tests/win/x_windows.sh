@@ -44,3 +44,18 @@ wait_for_exit() {
         sleep 0.5
     done
 }
+
+# A Wine prefix of the build's own without a virtual desktop, so that each top-level window of a
+# program is an X window named by its title, with the program's fonts; made on first use. Exports
+# what Wine needs.
+#   use_bare_wine_prefix SOURCE_DIR BUILD_DIR
+use_bare_wine_prefix() {
+    export WINEPREFIX="$2/wineprefix-bare"
+    export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+    "$1/scripts/wine-fonts"
+}

@@ -34,10 +34,9 @@ dlg_tag_dump::dlg_tag_dump(kestrov::application_base& application, kestrov::imag
 INT_PTR dlg_tag_dump::on_init_dialog(HWND) {
     dress_dialog(handle, application_, application_.product_name());
     id_edit_.attach(item(IDC_DUMP_ID).handle);
+    // A maker note runs to tens of kilobytes, three characters a byte: the field takes any length.
+    hex_field_.attach(item(IDC_DUMP_HEX).handle);
     set_item_text(handle, IDC_DUMP_ID, L"");
-    // A maker note runs to tens of kilobytes, three characters a byte; the edit's default limit
-    // would cut it. 0 asks for the largest limit the edit knows.
-    SendMessageW(item(IDC_DUMP_HEX).handle, EM_SETLIMITTEXT, 0, 0);
     return TRUE;
 }
 
@@ -76,7 +75,7 @@ void dlg_tag_dump::show_dump() {
     set_item_number(handle, IDC_DUMP_LENGTH, dump->length);
     set_item_number(handle, IDC_DUMP_TYPE, dump->type);
     std::wstring hex;
-    kestrov::utf8_to_wide(dump->hex, hex);
+    kestrov::utf8_to_wide(kestrov::tags::dump_in_lines(dump->hex), hex);
     set_item_text(handle, IDC_DUMP_HEX, hex.c_str());
 }
 

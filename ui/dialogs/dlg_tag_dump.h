@@ -6,6 +6,7 @@
 #include "image/engine/image.h"
 #include "ui/toolkit/dialog_impl.h"
 #include "ui/toolkit/edit_number.h"
+#include "ui/toolkit/read_only_field.h"
 
 class dlg_tag_dump : public kestrov::winapi::dialog_impl {
 public:
@@ -25,6 +26,7 @@ private:
     kestrov::application_base& application_;
     kestrov::imaging::image& image_;
     kestrov::winapi::edit_number id_edit_;
+    kestrov::winapi::read_only_field hex_field_;
 };
 
 // Runs the dump dialog (template 104) modally over `image`, owned by `owner`.

@@ -194,6 +194,14 @@ LRESULT okno_hlavni::window_proc(UINT message, WPARAM wparam, LPARAM lparam) {
         break;
     case WM_ERASEBKGND:
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            remember_focus();
+        }
+        break;
+    case WM_SETFOCUS:
+        restore_focus();
+        return 0;
     case WM_NOTIFY:
         on_tooltip_text(lparam);
         break;
@@ -330,6 +338,10 @@ void okno_hlavni::open_file(const std::wstring& path) {
         image_ = std::make_unique<gdi::bitmap_plus>(path);
         set_title(window_title_for(path));
         refresh_rows();
+        // The arrow keys move through the rows at once, without a click into the list first.
+        if (GetActiveWindow() == handle && IsWindow(property_list_->handle)) {
+            SetFocus(property_list_->handle);
+        }
     } catch (const kestrov_exception& failure) {
         // The window never shows the rows of a file that is not open.
         image_.reset();
@@ -341,6 +353,25 @@ void okno_hlavni::open_file(const std::wstring& path) {
         show_error(failure);
     }
     update_commands();
+}
+
+void okno_hlavni::remember_focus() {
+    const HWND focus = GetFocus();
+    focus_on_return_ = focus != nullptr && IsChild(handle, focus) ? focus : nullptr;
+}
+
+void okno_hlavni::restore_focus() {
+    // The frame itself takes no keys: the control the user left gets the focus back, else the
+    // property list.
+    HWND target = focus_on_return_;
+    if (target == nullptr || !IsWindow(target) || !IsChild(handle, target) ||
+        !IsWindowVisible(target)) {
+        target =
+            property_list_ && IsWindow(property_list_->handle) ? property_list_->handle : nullptr;
+    }
+    if (target != nullptr) {
+        SetFocus(target);
+    }
 }
 
 void okno_hlavni::close_file() {

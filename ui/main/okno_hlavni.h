@@ -70,6 +70,10 @@ private:
     void layout(WPARAM wparam, LPARAM lparam);
     void apply_fonts();
     void on_close();
+    // The control with the focus when the window is left, and the focus back there (or to the
+    // property list) when the window is active again.
+    void remember_focus();
+    void restore_focus();
     void on_command(WPARAM wparam, LPARAM lparam);
     void on_menu_select(WPARAM wparam);
     void on_tooltip_text(LPARAM lparam);
@@ -100,4 +104,5 @@ private:
     std::unique_ptr<kestrov::gdi::bitmap_plus> image_;
     // The owner-less file dialog is open: a second one must not start from inside it.
     bool open_dialog_running_ = false;
+    HWND focus_on_return_ = nullptr;
 };
