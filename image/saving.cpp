@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace kestrov::gdi {
@@ -37,9 +38,11 @@ void restore_items(imaging::image& image, const imaging::property_list& items) {
         }
     }
     for (const auto& item : items.items()) {
-        auto value = item.value;
-        const imaging::PropertyItem record{item.id, static_cast<std::uint32_t>(value.size()),
-                                           item.type, value.data()};
+        // The record's pointer is not const, but the image only reads through it: the shared
+        // bytes are not copied for it.
+        const imaging::PropertyItem record{
+            item.id, static_cast<std::uint32_t>(item.value.size()), item.type,
+            const_cast<std::byte*>(std::as_const(item.value).data())};
         image.set_property_item(record);
     }
     image.last_status();

@@ -27,16 +27,18 @@ public:
                                : std::make_shared<std::vector<std::byte>>(std::move(bytes))) {}
     shared_bytes(std::initializer_list<std::byte> bytes)
         : shared_bytes(std::vector<std::byte>(bytes)) {}
+    // Built in place: a temporary vector moved from here trips GCC 12's free-nonheap-object
+    // check in optimised builds.
     template <typename Iterator>
     shared_bytes(Iterator first, Iterator last)
-        : shared_bytes(std::vector<std::byte>(first, last)) {}
+        : bytes_(first == last ? nullptr : std::make_shared<std::vector<std::byte>>(first, last)) {}
 
     std::size_t size() const { return bytes_ ? bytes_->size() : 0; }
     bool empty() const { return size() == 0; }
     const std::byte* data() const { return bytes_ ? bytes_->data() : nullptr; }
     const std::byte* begin() const { return data(); }
     const std::byte* end() const { return data() + size(); }
-    std::byte operator[](std::size_t index) const { return (*bytes_)[index]; }
+    std::byte operator[](std::size_t index) const { return data()[index]; }
     operator std::span<const std::byte>() const { return {data(), size()}; }
 
     // Writable bytes of this holder's own.

@@ -266,15 +266,20 @@ void structure_reader::read_values(bool with_thumbnail_ifd, value_budget& budget
     for (const auto& [ifd, entry, range] : values) {
         const std::uint64_t size = range.second - range.first;
         // A big-endian value of 16-bit or wider units is held twice: as read, and turned
-        // little-endian for its item.
+        // little-endian for its item. The turned copy counts against the image's budget only:
+        // the block's allowance is for the bytes the values cover, shared as real files share
+        // them.
         const bool turned = out_.order == byte_order::big && tiff_byte_order_unit(entry->type) > 1;
-        if (!take(turned ? 2 * size : size)) {
+        const std::uint64_t held = turned ? 2 * size : size;
+        if (size > block_budget.left() || held > budget.left()) {
             auto& [count, first_tag] = skipped[ifd->kind];
             if (count++ == 0) {
                 first_tag = entry->tag;
             }
             continue;
         }
+        block_budget.take(size);
+        budget.take(held);
         auto bytes = block_.read_bytes(range.first, size);
         if (!bytes) {
             entry_outside(*entry, ifd->kind);

@@ -178,6 +178,33 @@ TEST(ValueBudget, JpegOfOverlappingValuesOpensWithItsTextsAndAWarning) {
     expect_opens_within_its_size(overlapping_jpeg(600, 20000));
 }
 
+// A real file's values share bytes now and then (both resolutions at one offset), and a
+// big-endian one holds each wider value twice; neither may cost it a value.
+TEST(ValueBudget, BigEndianValuesSharingBytesAreAllRead) {
+    testing::tiff_contents contents;
+    const auto colour_map = [] {
+        testing::field out = testing::shorts(0x0140, {});
+        for (std::uint16_t i = 0; i < 768; ++i) {
+            out.value.push_back(static_cast<std::byte>(i & 0xFF));
+            out.value.push_back(static_cast<std::byte>(i >> 8));
+        }
+        out.count = 768;
+        return out;
+    }();
+    contents.ifd0 = {testing::rationals(0x011A, {{300, 1}}), testing::rationals(0x011B, {{300, 1}}),
+                     colour_map};
+    auto block = testing::build_tiff(contents, byte_order::big);
+    // The entries in tag order from offset 8: YResolution takes XResolution's value.
+    const std::size_t x_field = 8 + 2 + 8;
+    std::copy_n(block.begin() + x_field, 4, block.begin() + x_field + 12);
+    const auto picture = image::from_bytes(block);
+    ASSERT_EQ(picture->last_status(), status::ok);
+    EXPECT_FALSE(warns_of_skipped_values(*picture));
+    ASSERT_NE(picture->metadata().properties.find(0x0140), nullptr);
+    EXPECT_EQ(picture->metadata().properties.find(0x0140)->value.size(), 1536U);
+    EXPECT_NE(picture->metadata().properties.find(0x011B), nullptr);
+}
+
 std::vector<std::byte> read_file(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
