@@ -20,7 +20,9 @@ class active_window_keeper {
 public:
     active_window_keeper() : active_(GetActiveWindow()), focus_(GetFocus()) {}
     ~active_window_keeper() {
-        if (active_ == nullptr || !IsWindow(active_) || !IsWindowEnabled(active_)) {
+        // A window that went meanwhile (a dialog ended while the box was up) is left alone.
+        if (active_ == nullptr || !IsWindow(active_) || !IsWindowVisible(active_) ||
+            !IsWindowEnabled(active_)) {
             return;
         }
         SetForegroundWindow(active_);

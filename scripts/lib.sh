@@ -53,6 +53,8 @@ prepare_wine() {
         wineserver -w
     fi
     "$repo_root/scripts/wine-fonts"
+    # A scaling left behind by a run that was stopped half way (the text-fit test, the screenshots).
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
 }
 
 # Stops what start_display and prepare_wine started.

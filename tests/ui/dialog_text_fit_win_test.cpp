@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -157,12 +159,11 @@ BOOL CALLBACK measure_control(HWND control, LPARAM context) {
     SelectObject(dc, previous);
     ReleaseDC(control, dc);
     if (needed.right > room || needed.bottom > client.bottom) {
-        wchar_t line[512];
-        wsprintfW(line, L"control %d \"%ls\": needs %ld px (%ld for the text), has %ld x %ld",
-                  GetDlgCtrlID(control), box->text.c_str(),
-                  one_line.right + box->side_room + margin, one_line.right, client.right,
-                  client.bottom);
-        state.cut->push_back(line);
+        state.cut->push_back(
+            L"control " + std::to_wstring(GetDlgCtrlID(control)) + L" \"" + box->text +
+            L"\": needs " + std::to_wstring(one_line.right + box->side_room + margin) + L" px (" +
+            std::to_wstring(one_line.right) + L" for the text), has " +
+            std::to_wstring(client.right) + L" x " + std::to_wstring(client.bottom));
     }
     return TRUE;
 }
@@ -182,7 +183,7 @@ int measure_every_dialog() {
                                                nullptr, plain_dialog_proc, 0);
         if (dialog == nullptr) {
             printf("template %d cannot be created\n", id);
-            return 100;
+            return 1000;
         }
         std::vector<std::wstring> in_dialog;
         measured state{&in_dialog, dpi};
@@ -234,44 +235,48 @@ private:
     bool had_value_ = false;
 };
 
-// Runs this program again as the measuring child; answers its exit code and what it printed.
+// Runs this program again as the measuring child; answers its exit code and what it printed. A
+// child that hangs is ended after half a minute, so the scaling is always put back.
 std::pair<DWORD, std::string> run_child() {
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE read_end = nullptr;
-    HANDLE write_end = nullptr;
-    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) {
-        return {~0U, "no pipe"};
+    wchar_t folder[MAX_PATH];
+    wchar_t report_path[MAX_PATH];
+    if (GetTempPathW(MAX_PATH, folder) == 0 ||
+        GetTempFileNameW(folder, L"fit", 0, report_path) == 0) {
+        return {~0U, "no file for the report"};
     }
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE report = CreateFileW(report_path, GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (report == INVALID_HANDLE_VALUE) {
+        return {~0U, "no file for the report"};
+    }
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self) + L"\" --measure";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write_end;
-    startup.hStdError = write_end;
+    startup.hStdOutput = report;
+    startup.hStdError = report;
     PROCESS_INFORMATION process{};
     const BOOL started = CreateProcessW(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &startup, &process);
-    CloseHandle(write_end);
-    if (!started) {
-        CloseHandle(read_end);
-        return {~0U, "the child did not start"};
+    CloseHandle(report);
+    DWORD code = ~0U;
+    if (started) {
+        if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
+            TerminateProcess(process.hProcess, ~0U);
+            WaitForSingleObject(process.hProcess, INFINITE);
+        }
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
     }
-    std::string output;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(read_end, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
-        output.append(buffer, got);
-    }
-    CloseHandle(read_end);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return {code, output};
+    std::ifstream in(report_path, std::ios::binary);
+    std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    DeleteFileW(report_path);
+    return {code, started ? output : "the child did not start"};
 }
 
 class DialogTexts : public ::testing::TestWithParam<int> {};

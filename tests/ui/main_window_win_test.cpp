@@ -517,9 +517,14 @@ TEST_F(MainWindow, EditingAddingAndRemovingSaveSafelyAndFailuresLetTheProgramGoO
     clean();
 }
 
-// After the closing teardown of WM_ENDSESSION no command may reach a child that is gone.
+// A shutdown that another program cancelled changes nothing; after the closing teardown of
+// WM_ENDSESSION no command may reach a child that is gone.
 TEST_F(MainWindow, CommandsAfterTheEndOfSessionTouchNothing) {
     main_window->open_file(corpus_file("jpg/Canon_40D.jpg"));
+    SendMessageW(window, WM_ENDSESSION, FALSE, 0);
+    pump();
+    ASSERT_NE(main_window->property_list(), nullptr);
+    EXPECT_GT(SendMessageW(main_window->property_list()->handle, LVM_GETITEMCOUNT, 0, 0), 0);
     SendMessageW(window, WM_ENDSESSION, TRUE, 0);
     pump();
     for (const int command : {IDM_CLOSE, IDM_SAVE, IDM_OPEN}) {
@@ -542,9 +547,10 @@ public:
     std::vector<std::string> asked;
 };
 
-// The whole program through its run: a failure in the main window's handler while the
-// preferences dialog runs ends the dialog, travels out of the message loop, and the program
-// ends with exit code 1, even though the box that should tell of it cannot be shown either.
+// The whole program through its run: a failure in the main window's handler while the batch
+// dialog runs ends the dialog and travels out of the message loop, past the batch command's own
+// catch (which is for the dialog's failures), and the program ends with exit code 1, even though
+// the box that should tell of it cannot be shown either.
 TEST(Program, AFailureWhileADialogRunsEndsTheDialogAndTheRunWithOneEvenWhenItsBoxFails) {
     registry_sandbox sandbox;
     auto program = std::make_unique<aplikace_without_boxes>();
@@ -555,10 +561,10 @@ TEST(Program, AFailureWhileADialogRunsEndsTheDialogAndTheRunWithOneEvenWhenItsBo
         HWND main = nullptr;
         kestrov::testing::wait_until(
             [&main] { return (main = FindWindowW(L"mirtel", nullptr)) != nullptr; });
-        PostMessageW(main, WM_COMMAND, IDM_PREFERENCES, 0);
-        const HWND preferences = kestrov::testing::wait_for_dialog(IDC_SAVE_AT_ONCE);
-        if (preferences == nullptr) {
-            ADD_FAILURE() << "the preferences did not open";
+        PostMessageW(main, WM_COMMAND, IDM_BATCH, 0);
+        const HWND dialog = kestrov::testing::wait_for_dialog(IDC_BATCH_FILES);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "the batch dialog did not open";
             PostMessageW(main, WM_CLOSE, 0, 0);
             return;
         }
@@ -567,9 +573,9 @@ TEST(Program, AFailureWhileADialogRunsEndsTheDialogAndTheRunWithOneEvenWhenItsBo
         DeleteMenu(GetMenu(main), IDM_SAVE, MF_BYCOMMAND);
         PostMessageW(main, WM_APP_SELECTION_CHANGED, 0, 0);
         dialog_ended_itself =
-            kestrov::testing::wait_until([preferences] { return !IsWindow(preferences); }, 5000);
+            kestrov::testing::wait_until([dialog] { return !IsWindow(dialog); }, 5000);
         if (!dialog_ended_itself) {
-            PostMessageW(preferences, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }
     });
     int exit_code = -1;

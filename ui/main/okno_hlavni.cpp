@@ -189,8 +189,13 @@ LRESULT okno_hlavni::window_proc(UINT message, WPARAM wparam, LPARAM lparam) {
         layout(wparam, lparam);
         break;
     case WM_CLOSE:
-    case WM_ENDSESSION:
         on_close();
+        break;
+    case WM_ENDSESSION:
+        // A shutdown that another program cancelled leaves the window as it was.
+        if (wparam) {
+            on_close();
+        }
         break;
     case WM_ERASEBKGND:
         return 0;

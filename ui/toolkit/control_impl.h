@@ -70,6 +70,7 @@ public:
     static LRESULT CALLBACK static_subclass_proc(HWND hwnd, UINT message, WPARAM wparam,
                                                  LPARAM lparam) {
         return guarded(
+            hwnd,
             [&] {
                 auto* object =
                     reinterpret_cast<control_impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));

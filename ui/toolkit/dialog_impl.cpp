@@ -13,8 +13,9 @@ INT_PTR CALLBACK static_dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
         auto* object = reinterpret_cast<dialog_impl*>(lparam);
         SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
         object->handle = hwnd;
-        return guarded([&] { return object->on_init_dialog(reinterpret_cast<HWND>(wparam)); },
-                       INT_PTR{FALSE});
+        return guarded(
+            hwnd, [&] { return object->on_init_dialog(reinterpret_cast<HWND>(wparam)); },
+            INT_PTR{FALSE});
     }
     // Messages before WM_INITDIALOG (WM_SETFONT among them) find no object and are not handled.
     auto* object = reinterpret_cast<dialog_impl*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -23,7 +24,8 @@ INT_PTR CALLBACK static_dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     }
     // A failed message counts as handled: the system must not act on it as if nothing had gone
     // wrong.
-    return guarded([&] { return object->dialog_proc(message, wparam, lparam); }, INT_PTR{TRUE});
+    return guarded(
+        hwnd, [&] { return object->dialog_proc(message, wparam, lparam); }, INT_PTR{TRUE});
 }
 
 void dialog_impl::on_failure_kept() {
@@ -109,7 +111,10 @@ INT_PTR run_modal(dialog_impl& dialog, int template_id, HWND owner) {
     if (instance == nullptr) {
         raise_last_error();
     }
-    raise_kept_failure();
+    // Nothing more is shown once something has failed: the failure is on its way out.
+    if (failure_kept()) {
+        return IDABORT;
+    }
     dialog.modal = true;
     INT_PTR result = -1;
     {
@@ -117,7 +122,14 @@ INT_PTR run_modal(dialog_impl& dialog, int template_id, HWND owner) {
         result = DialogBoxParamW(instance, MAKEINTRESOURCEW(template_id), owner, static_dialog_proc,
                                  reinterpret_cast<LPARAM>(&dialog));
     }
-    raise_kept_failure();
+    if (failure_kept_in(dialog)) {
+        raise_kept_failure();
+    }
+    if (failure_kept()) {
+        // It arose outside this dialog and goes on outward: the dialog around this one ends too.
+        end_innermost_modal();
+        return IDABORT;
+    }
     if (result == -1) {
         raise_last_error();
     }

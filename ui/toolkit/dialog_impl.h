@@ -46,8 +46,9 @@ INT_PTR CALLBACK static_dialog_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
 
 // Runs `dialog` modally from template `template_id` of this module and returns the dialog's
 // result: IDOK (1) means accepted, anything else cancelled. A template that cannot be shown
-// raises rather than looking like a cancel, and so does a failure kept while the loop ran (or
-// kept before it: nothing more is shown once something has failed).
+// raises rather than looking like a cancel, and so does a failure that arose in the dialog while
+// its loop ran. One that arose elsewhere ends the dialog with IDABORT and goes on outward
+// (failure_boundary.h); while one is kept, no dialog is shown and the answer is IDABORT.
 INT_PTR run_modal(dialog_impl& dialog, int template_id, HWND owner);
 
 } // namespace kestrov::winapi

@@ -9,18 +9,38 @@ namespace {
 // Plain statics, not thread_local: only the user-interface thread gets here, and the runtime's
 // thread-exit destructors are best kept out of the worker threads.
 std::exception_ptr kept;
-dialog_impl* innermost_modal = nullptr;
+const dialog_impl* kept_in = nullptr;
+running_modal* innermost = nullptr;
+
+// The running modal dialog that `origin` belongs to; none for a window outside all of them.
+const dialog_impl* modal_dialog_of(HWND origin) {
+    if (origin == nullptr) {
+        return innermost != nullptr ? &innermost->dialog() : nullptr;
+    }
+    for (const running_modal* running = innermost; running != nullptr; running = running->outer()) {
+        const HWND dialog = running->dialog().handle;
+        if (dialog != nullptr && (origin == dialog || IsChild(dialog, origin))) {
+            return &running->dialog();
+        }
+    }
+    return nullptr;
+}
 
 } // namespace
 
-void keep_failure(std::exception_ptr failure) noexcept {
+void keep_failure(std::exception_ptr failure, HWND origin) noexcept {
     if (!kept) {
         kept = std::move(failure);
+        kept_in = modal_dialog_of(origin);
     }
-    if (innermost_modal != nullptr) {
+    end_innermost_modal();
+}
+
+void end_innermost_modal() noexcept {
+    if (innermost != nullptr) {
         // The dialog's own way of ending may fail as well; the first failure is kept already.
         try {
-            innermost_modal->on_failure_kept();
+            innermost->dialog().on_failure_kept();
         } catch (...) {
         }
     }
@@ -30,7 +50,12 @@ bool failure_kept() noexcept {
     return static_cast<bool>(kept);
 }
 
+bool failure_kept_in(const dialog_impl& dialog) noexcept {
+    return kept && kept_in == &dialog;
+}
+
 std::exception_ptr take_kept_failure() noexcept {
+    kept_in = nullptr;
     return std::exchange(kept, nullptr);
 }
 
@@ -41,10 +66,10 @@ void raise_kept_failure() {
 }
 
 running_modal::running_modal(dialog_impl& dialog) noexcept
-    : outer_(std::exchange(innermost_modal, &dialog)) {}
+    : dialog_(&dialog), outer_(std::exchange(innermost, this)) {}
 
 running_modal::~running_modal() {
-    innermost_modal = outer_;
+    innermost = outer_;
 }
 
 } // namespace kestrov::winapi

@@ -24,7 +24,8 @@ LRESULT CALLBACK static_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     auto* object = reinterpret_cast<window_impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (object != nullptr) {
         // A failed WM_NCCREATE answers 0 as well, so a window whose creation failed is not made.
-        return guarded([&] { return object->window_proc(message, wparam, lparam); }, LRESULT{0});
+        return guarded(
+            hwnd, [&] { return object->window_proc(message, wparam, lparam); }, LRESULT{0});
     }
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
