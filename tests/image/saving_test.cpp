@@ -8,6 +8,7 @@
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
 #include "image/property_writer.h"
+#include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -26,15 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace imaging::testing;
-
-std::vector<std::byte> file_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::byte> bytes(chars.size());
-    std::transform(chars.begin(), chars.end(), bytes.begin(),
-                   [](char c) { return static_cast<std::byte>(c); });
-    return bytes;
-}
 
 class SavingTest : public ::testing::Test {
 protected:
@@ -126,7 +118,7 @@ TEST_F(SavingTest, ReadOnlyFileIsRefusedAndKeepsFileAndEdits) {
     } catch (const kestrov_exception& error) {
         EXPECT_EQ(error.code(), 0x80070005U);
     }
-    EXPECT_EQ(file_bytes(path), original);
+    EXPECT_EQ(kestrov::testing::file_bytes(path), original);
     EXPECT_EQ(files_in_folder(), 1U);
     EXPECT_EQ(artist_of(bitmap), L"Petr");
 }
@@ -145,7 +137,7 @@ TEST_F(SavingTest, ReadOnlyFolderIsRefusedAndKeepsTheFile) {
                     fs::perm_options::remove);
     EXPECT_THROW(bitmap.save(), kestrov_exception);
     fs::permissions(folder_.path(), folder_permissions);
-    EXPECT_EQ(file_bytes(path), original);
+    EXPECT_EQ(kestrov::testing::file_bytes(path), original);
     EXPECT_EQ(files_in_folder(), 1U);
 }
 
@@ -175,7 +167,7 @@ TEST_F(SavingTest, AWriteFailingPartWayLeavesTheOriginalAndNoTemporaryFile) {
         EXPECT_EQ(std::string(error.what()), system_message(0x80070070)); // the disk is full
     }
     imaging::output_file::fail_writes_after_for_testing(std::nullopt);
-    EXPECT_EQ(file_bytes(path), original);
+    EXPECT_EQ(kestrov::testing::file_bytes(path), original);
     EXPECT_EQ(files_in_folder(), 1U);
     EXPECT_EQ(artist_of(bitmap), L"Petr");
 }
@@ -194,7 +186,7 @@ TEST_F(SavingTest, AnExifBlockPastTheSegmentLimitIsRefusedAndKeepsTheFile) {
     } catch (const gdiplus_exception& error) {
         EXPECT_EQ(error.status(), imaging::status::value_overflow);
     }
-    EXPECT_EQ(file_bytes(path), original);
+    EXPECT_EQ(kestrov::testing::file_bytes(path), original);
     EXPECT_EQ(files_in_folder(), 1U);
 }
 
@@ -220,7 +212,7 @@ TEST_F(SavingTest, AnExceptionInsideTheWriteIsReportedAndLeavesNothingBehind) {
                 EXPECT_EQ(std::string(failure.what()), message);
             }
             imaging::output_file::throw_from_writes_after_for_testing(0, nullptr);
-            EXPECT_EQ(file_bytes(path), original);
+            EXPECT_EQ(kestrov::testing::file_bytes(path), original);
             EXPECT_EQ(files_in_folder(), 1U);
             EXPECT_EQ(artist_of(bitmap), L"Petr");
         }
@@ -265,7 +257,7 @@ TEST_F(SavingTest, IdsTheContainerCannotStoreAreRefusedAndChangeNothing) {
     EXPECT_TRUE(get_text_property(bitmap.bitmap(), 0x010F, read));
     EXPECT_EQ(read, L"Canon");
     // Exactly one Make entry in the saved Exif block.
-    const auto bytes = file_bytes(path);
+    const auto bytes = kestrov::testing::file_bytes(path);
     imaging::memory_source saved(bytes);
     imaging::decoded_metadata metadata;
     ASSERT_EQ(imaging::read_jpeg(saved, metadata), imaging::status::ok);
@@ -289,7 +281,7 @@ TEST_F(SavingTest, FileChangedOnDiskSinceLoadingIsNotOverwritten) {
     write("photo.tif", newer);
     fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
     EXPECT_THROW(bitmap.save(), kestrov_exception);
-    EXPECT_EQ(file_bytes(path), newer);
+    EXPECT_EQ(kestrov::testing::file_bytes(path), newer);
     EXPECT_EQ(files_in_folder(), 1U);
 }
 
@@ -329,7 +321,7 @@ TEST_F(SavingTest, SaveToAnotherFileLeavesTheImageBoundToItsOwn) {
     EXPECT_EQ(bitmap.file_name(), path.wstring());
     bitmap_plus reread(copy.wstring());
     EXPECT_EQ(artist_of(reread), L"Petr");
-    EXPECT_EQ(file_bytes(path), tiff("Eva"));
+    EXPECT_EQ(kestrov::testing::file_bytes(path), tiff("Eva"));
 }
 
 TEST_F(SavingTest, WithoutAnImageSavingRaisesPointerError) {

@@ -4,6 +4,7 @@
 #include "image/engine/containers/tiff_builder.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_writer.h"
+#include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -27,15 +28,6 @@ const auto bmp = bytes_of({'B', 'M', 58, 0, 0, 0, 0, 0, 0,  0, 54, 0, 0, 0, 40, 
                            0,   0,   1,  0, 0, 0, 1, 0, 24, 0, 0,  0, 0, 0, 4,  0, 0,    0, 0, 0,
                            0,   0,   0,  0, 0, 0, 0, 0, 0,  0, 0,  0, 0, 0, 0,  0, 0xFF, 0});
 
-std::vector<std::byte> read_all(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::byte> bytes(chars.size());
-    std::transform(chars.begin(), chars.end(), bytes.begin(),
-                   [](char c) { return static_cast<std::byte>(c); });
-    return bytes;
-}
-
 TEST(UnchangeableFormats, RefuseTagsAndSaveTheSameBytes) {
     kestrov::testing::temporary_folder folder;
     for (const auto& [name, bytes] : {std::pair{"a.gif", gif}, std::pair{"a.bmp", bmp}}) {
@@ -50,7 +42,7 @@ TEST(UnchangeableFormats, RefuseTagsAndSaveTheSameBytes) {
         EXPECT_EQ(bitmap.bitmap()->remove_property_item(0x013B),
                   imaging::status::property_not_supported);
         bitmap.save();
-        EXPECT_EQ(read_all(path), bytes) << name;
+        EXPECT_EQ(kestrov::testing::file_bytes(path), bytes) << name;
         EXPECT_EQ(folder.file_count(), 1U);
         std::filesystem::remove(path);
     }

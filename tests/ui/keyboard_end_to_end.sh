@@ -10,14 +10,7 @@ exe=$1
 source_dir=$2
 build_dir=$3
 source "$source_dir/tests/win/x_windows.sh"
-
-fail() {
-    echo "keyboard end-to-end: $*" >&2
-    exit 1
-}
-[[ -n ${DISPLAY:-} ]] || fail "no display"
-use_bare_wine_prefix "$source_dir" "$build_dir"
-wine reg delete 'HKCU\Software\Kestrov' /f >/dev/null 2>&1 || true
+start_end_to_end "keyboard end-to-end" "$source_dir" "$build_dir"
 
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT

@@ -59,3 +59,17 @@ use_bare_wine_prefix() {
     fi
     "$1/scripts/wine-fonts"
 }
+
+# The common start of an end-to-end script: `fail`, which names the test and ends it, a display,
+# the bare prefix, and no stored settings.
+#   start_end_to_end NAME SOURCE_DIR BUILD_DIR
+start_end_to_end() {
+    end_to_end_name=$1
+    fail() {
+        echo "$end_to_end_name: $*" >&2
+        exit 1
+    }
+    [[ -n ${DISPLAY:-} ]] || fail "no display"
+    use_bare_wine_prefix "$2" "$3"
+    wine reg delete 'HKCU\Software\Kestrov' /f >/dev/null 2>&1 || true
+}

@@ -7,6 +7,7 @@
 #include "image/engine/image.h"
 #include "image/engine/io/byte_source.h"
 #include "image/engine/value_budget.h"
+#include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -205,15 +206,6 @@ TEST(ValueBudget, BigEndianValuesSharingBytesAreAllRead) {
     EXPECT_NE(picture->metadata().properties.find(0x011B), nullptr);
 }
 
-std::vector<std::byte> read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::byte> out(chars.size());
-    std::transform(chars.begin(), chars.end(), out.begin(),
-                   [](char c) { return static_cast<std::byte>(c); });
-    return out;
-}
-
 const codec_info& tiff_encoder() {
     static const codec_info encoder = [] {
         std::vector<codec_info> encoders;
@@ -237,7 +229,7 @@ TEST(ValueBudget, ASaveKeepsTheSkippedValuesOrIsRefused) {
     auto picture = image::from_file(path.wstring());
     ASSERT_EQ(picture->last_status(), status::ok);
     ASSERT_EQ(picture->save_to_file(copy.wstring(), tiff_encoder()), status::ok);
-    EXPECT_EQ(read_file(copy), original);
+    EXPECT_EQ(kestrov::testing::file_bytes(copy), original);
 
     const std::string text = "Nový popis";
     const PropertyItem item{image_description_tag, static_cast<std::uint32_t>(text.size() + 1),
@@ -246,7 +238,7 @@ TEST(ValueBudget, ASaveKeepsTheSkippedValuesOrIsRefused) {
     EXPECT_NE(picture->save_to_file(changed.wstring(), tiff_encoder()), status::ok);
     EXPECT_EQ(last_error(), win32::error_invalid_data);
     EXPECT_FALSE(std::filesystem::exists(changed));
-    EXPECT_EQ(read_file(path), original);
+    EXPECT_EQ(kestrov::testing::file_bytes(path), original);
 }
 
 } // namespace
