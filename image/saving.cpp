@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace kestrov::gdi {
@@ -38,11 +37,9 @@ void restore_items(imaging::image& image, const imaging::property_list& items) {
         }
     }
     for (const auto& item : items.items()) {
-        // The record's pointer is not const, but the image only reads through it: the shared
-        // bytes are not copied for it.
-        const imaging::PropertyItem record{
-            item.id, static_cast<std::uint32_t>(item.value.size()), item.type,
-            const_cast<std::byte*>(std::as_const(item.value).data())};
+        // The record's pointer is not const, but the image only reads through it.
+        const imaging::PropertyItem record{item.id, static_cast<std::uint32_t>(item.value.size()),
+                                           item.type, const_cast<std::byte*>(item.value.data())};
         image.set_property_item(record);
     }
     image.last_status();

@@ -248,7 +248,7 @@ status image::set_property_item(const PropertyItem& item) {
     }
     property updated{item.id, item.type, {}};
     const auto* bytes = static_cast<const std::byte*>(item.value);
-    updated.value.assign(bytes, bytes + item.length);
+    updated.value = shared_bytes(bytes, bytes + item.length);
     metadata_.properties.set(std::move(updated));
     return status::ok;
 }

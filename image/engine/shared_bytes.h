@@ -1,7 +1,6 @@
 // A value's bytes, held once however many holders it has: the directory entry it was read from,
-// the item exposed for it and the copy of the items kept for a save all share one buffer. Copies
-// share; the first write through a copy gives it a buffer of its own, so each holder still sees
-// the value it was given.
+// the item exposed for it and the copy of the items kept for a save all share one buffer. The
+// bytes never change once made; a new value is a new shared_bytes.
 #pragma once
 
 #include <algorithm>
@@ -41,16 +40,6 @@ public:
     std::byte operator[](std::size_t index) const { return data()[index]; }
     operator std::span<const std::byte>() const { return {data(), size()}; }
 
-    // Writable bytes of this holder's own.
-    std::byte* data() { return own().data(); }
-    template <typename Iterator>
-    void assign(Iterator first, Iterator last) {
-        *this = shared_bytes(first, last);
-    }
-    void push_back(std::byte byte) { own().push_back(byte); }
-    void reserve(std::size_t size) { own().reserve(size); }
-    void resize(std::size_t size) { own().resize(size); }
-
     // Whether both hold the very same buffer (and so cost its bytes once).
     bool shares_with(const shared_bytes& other) const { return bytes_ && bytes_ == other.bytes_; }
 
@@ -62,16 +51,7 @@ public:
     }
 
 private:
-    std::vector<std::byte>& own() {
-        if (!bytes_) {
-            bytes_ = std::make_shared<std::vector<std::byte>>();
-        } else if (bytes_.use_count() > 1) {
-            bytes_ = std::make_shared<std::vector<std::byte>>(*bytes_);
-        }
-        return *bytes_;
-    }
-
-    std::shared_ptr<std::vector<std::byte>> bytes_; // empty values hold none
+    std::shared_ptr<const std::vector<std::byte>> bytes_; // empty values hold none
 };
 
 } // namespace kestrov::imaging

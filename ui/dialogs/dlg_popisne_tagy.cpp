@@ -10,6 +10,7 @@
 #include "ui/main/image_file_checks.h"
 #include "ui/main/image_file_dialog.h"
 #include "ui/toolkit/failure_boundary.h"
+#include "ui/toolkit/scoped_flag.h"
 
 #include <shellapi.h>
 
@@ -213,13 +214,7 @@ void dlg_popisne_tagy::end_run() {
     {
         // Each step of the report is guarded on its own, so whatever fails, the rest of the
         // report is still shown; a failure kept here ends the dialog afterwards.
-        struct reporting_flag {
-            bool& flag;
-            explicit reporting_flag(bool& set) : flag(set) { flag = true; }
-            ~reporting_flag() { flag = false; }
-            reporting_flag(const reporting_flag&) = delete;
-            reporting_flag& operator=(const reporting_flag&) = delete;
-        } reporting{reporting_};
+        const winapi::scoped_flag reporting(reporting_);
         EnableWindow(file_list.handle, TRUE);
         winapi::guarded([&] { set_caption(application_.product_name()); });
         if (!failure.empty()) {

@@ -21,6 +21,7 @@
 #include "ui/main/main_messages.h"
 #include "ui/main/program_objects.h"
 #include "ui/main/window_placement.h"
+#include "ui/toolkit/scoped_flag.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -406,11 +407,7 @@ void okno_hlavni::show_open_dialog() {
     if (open_dialog_running_ || !property_list_) {
         return;
     }
-    open_dialog_running_ = true;
-    struct running_flag {
-        bool& flag;
-        ~running_flag() { flag = false; }
-    } reset{open_dialog_running_};
+    const winapi::scoped_flag running(open_dialog_running_);
 
     image_file_dialog dialog;
     if (!dialog.show()) {

@@ -16,13 +16,13 @@ void append_u32(std::vector<std::byte>& value, std::uint32_t number) {
 } // namespace
 
 property ascii_item(std::uint32_t id, std::string_view utf8) {
-    property item{id, property_type::ascii, {}};
-    item.value.reserve(utf8.size() + 1);
+    std::vector<std::byte> value;
+    value.reserve(utf8.size() + 1);
     for (const char c : utf8) {
-        item.value.push_back(static_cast<std::byte>(c));
+        value.push_back(static_cast<std::byte>(c));
     }
-    item.value.push_back(std::byte{0});
-    return item;
+    value.push_back(std::byte{0});
+    return property{id, property_type::ascii, std::move(value)};
 }
 
 property byte_item(std::uint32_t id, std::span<const std::byte> bytes) {
@@ -30,9 +30,9 @@ property byte_item(std::uint32_t id, std::span<const std::byte> bytes) {
 }
 
 property short_item(std::uint32_t id, std::uint16_t value) {
-    property item{id, property_type::short_, std::vector<std::byte>(2)};
-    store_u16(item.value.data(), value, byte_order::little);
-    return item;
+    std::vector<std::byte> bytes(2);
+    store_u16(bytes.data(), value, byte_order::little);
+    return property{id, property_type::short_, std::move(bytes)};
 }
 
 property long_item(std::uint32_t id, std::span<const std::uint32_t> values) {

@@ -7,14 +7,13 @@
 #include "image/engine/image.h"
 #include "image/engine/io/byte_source.h"
 #include "image/engine/value_budget.h"
+#include "image/saving.h"
 #include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace kestrov::imaging {
@@ -206,17 +205,6 @@ TEST(ValueBudget, BigEndianValuesSharingBytesAreAllRead) {
     EXPECT_NE(picture->metadata().properties.find(0x011B), nullptr);
 }
 
-const codec_info& tiff_encoder() {
-    static const codec_info encoder = [] {
-        std::vector<codec_info> encoders;
-        image_encoders(encoders);
-        return *std::find_if(encoders.begin(), encoders.end(), [](const codec_info& codec) {
-            return codec.format == image_format::tiff;
-        });
-    }();
-    return encoder;
-}
-
 // What the reader skipped is kept: a save without changes copies the file whole, and one that
 // changes the directories refuses and leaves nothing behind, for the saved file could not read back
 // with the items it was saved with.
@@ -228,14 +216,14 @@ TEST(ValueBudget, ASaveKeepsTheSkippedValuesOrIsRefused) {
     const auto changed = folder.path() / "changed.tif";
     auto picture = image::from_file(path.wstring());
     ASSERT_EQ(picture->last_status(), status::ok);
-    ASSERT_EQ(picture->save_to_file(copy.wstring(), tiff_encoder()), status::ok);
+    ASSERT_EQ(picture->save_to_file(copy.wstring(), gdi::find_encoder(L".tif")), status::ok);
     EXPECT_EQ(kestrov::testing::file_bytes(copy), original);
 
     const std::string text = "Nový popis";
     const PropertyItem item{image_description_tag, static_cast<std::uint32_t>(text.size() + 1),
                             tiff_type::ascii, const_cast<char*>(text.c_str())};
     ASSERT_EQ(picture->set_property_item(item), status::ok);
-    EXPECT_NE(picture->save_to_file(changed.wstring(), tiff_encoder()), status::ok);
+    EXPECT_NE(picture->save_to_file(changed.wstring(), gdi::find_encoder(L".tif")), status::ok);
     EXPECT_EQ(last_error(), win32::error_invalid_data);
     EXPECT_FALSE(std::filesystem::exists(changed));
     EXPECT_EQ(kestrov::testing::file_bytes(path), original);
