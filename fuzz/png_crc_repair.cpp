@@ -2,7 +2,7 @@
 
 #include "image/engine/format_facts.h"
 
-#include "image/engine/containers/png_crc.h"
+#include "image/engine/formats/png/png_crc.h"
 #include "image/engine/io/byte_reader.h"
 
 #include <algorithm>

@@ -44,16 +44,6 @@ struct decoded_metadata {
 // read at all gives a status other than ok (and the thread's last error says why).
 using container_reader = status (*)(byte_source& source, decoded_metadata& out);
 
-status read_jpeg(byte_source& source, decoded_metadata& out);
-status read_tiff(byte_source& source, decoded_metadata& out);
-status read_png(byte_source& source, decoded_metadata& out);
-status read_gif(byte_source& source, decoded_metadata& out);
-// BMP, ICO, EMF and WMF are recognised, hold no items, and are checked only for a readable header.
-status read_bmp(byte_source& source, decoded_metadata& out);
-status read_ico(byte_source& source, decoded_metadata& out);
-status read_emf(byte_source& source, decoded_metadata& out);
-status read_wmf(byte_source& source, decoded_metadata& out);
-
 // Reports a structure that cannot be read: sets the thread's last error to "invalid data".
 status unreadable_structure();
 

@@ -13,10 +13,6 @@ namespace kestrov::imaging {
 using container_writer = status (*)(byte_source& source, const decoded_metadata& metadata,
                                     byte_sink& sink);
 
-status write_jpeg(byte_source& source, const decoded_metadata& metadata, byte_sink& sink);
-status write_tiff(byte_source& source, const decoded_metadata& metadata, byte_sink& sink);
-status write_png(byte_source& source, const decoded_metadata& metadata, byte_sink& sink);
-// Formats that hold no items: the file as it is.
 status write_unchanged(byte_source& source, const decoded_metadata& metadata, byte_sink& sink);
 
 // Copies [offset, offset + length) of `source` to `sink` in pieces; false with the last error set

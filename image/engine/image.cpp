@@ -3,11 +3,12 @@
 #include "base/hresult.h"
 #include "base/last_error.h"
 #include "image/engine/container_writer.h"
-#include "image/engine/containers/tiff_items.h"
-#include "image/engine/containers/tiff_reader.h"
+#include "image/engine/formats.h"
 #include "image/engine/image_format.h"
 #include "image/engine/io/cached_source.h"
 #include "image/engine/io/input_file.h"
+#include "image/engine/tiff/tiff_items.h"
+#include "image/engine/tiff/tiff_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,50 +19,6 @@
 namespace kestrov::imaging {
 
 namespace {
-
-container_reader reader_for(image_format format) {
-    switch (format) {
-    case image_format::jpeg:
-        return read_jpeg;
-    case image_format::tiff:
-        return read_tiff;
-    case image_format::png:
-        return read_png;
-    case image_format::gif:
-        return read_gif;
-    case image_format::bmp:
-        return read_bmp;
-    case image_format::ico:
-        return read_ico;
-    case image_format::emf:
-        return read_emf;
-    case image_format::wmf:
-        return read_wmf;
-    case image_format::unknown:
-        break;
-    }
-    return nullptr;
-}
-
-container_writer writer_for(image_format format) {
-    switch (format) {
-    case image_format::jpeg:
-        return write_jpeg;
-    case image_format::tiff:
-        return write_tiff;
-    case image_format::png:
-        return write_png;
-    case image_format::gif:
-    case image_format::bmp:
-    case image_format::ico:
-    case image_format::emf:
-    case image_format::wmf:
-        return write_unchanged;
-    case image_format::unknown:
-        break;
-    }
-    return nullptr;
-}
 
 // Removes the file a save is writing unless the save completes: any way out of it, a failed write
 // or an exception, leaves nothing behind. The thread's last error stays the failure's.
@@ -104,8 +61,8 @@ std::uint32_t error_for(status result) {
 }
 
 bool holds_items(image_format format) {
-    return format == image_format::jpeg || format == image_format::tiff ||
-           format == image_format::png;
+    const format_entry* entry = format_entry_of(format);
+    return entry != nullptr && entry->holds_items;
 }
 
 } // namespace
@@ -153,7 +110,8 @@ void image::load(std::unique_ptr<byte_source> source) {
         last_status_ = status::win32_error;
         return;
     }
-    const container_reader reader = reader_for(detect_format(std::span(head, head_length)));
+    const format_entry* format = format_entry_of(detect_format(std::span(head, head_length)));
+    const container_reader reader = format != nullptr ? format->read : nullptr;
     if (reader == nullptr) {
         set_last_error(win32::error_unsupported_type);
         last_status_ = status::unknown_image_format;
@@ -334,7 +292,7 @@ status image::write_into(output_file& file, const save_options& options) {
     if (!options.attributes_of.empty() && !file.copy_attributes_of(options.attributes_of)) {
         return status::win32_error;
     }
-    if (const status result = writer_for(metadata_.format)(*source_, metadata_, file);
+    if (const status result = format_entry_of(metadata_.format)->write(*source_, metadata_, file);
         result != status::ok) {
         if (last_error() == win32::error_success) {
             set_last_error(error_for(result));

@@ -1,4 +1,4 @@
-// The image formats the engine recognises, and how a file's first bytes tell them apart.
+// The image formats the engine recognises (their rows: formats.h).
 #pragma once
 
 #include <cstddef>
@@ -10,8 +10,5 @@ enum class image_format { unknown, bmp, jpeg, gif, emf, wmf, tiff, png, ico };
 
 // Bytes detect_format needs to see; fewer are fine for a shorter file.
 inline constexpr std::size_t format_signature_length = 64;
-
-// The format by content, never by the file's name.
-image_format detect_format(std::span<const std::byte> head);
 
 } // namespace kestrov::imaging

@@ -1,9 +1,10 @@
+#include "image/engine/formats/jpeg/jpeg_format.h"
 #include "image/saving.h"
 
 #include "base/kestrov_exception.h"
 #include "base/system_message.h"
-#include "image/engine/containers/jpeg_reader.h"
 #include "image/engine/containers/tiff_builder.h"
+#include "image/engine/formats/jpeg/jpeg_reader.h"
 #include "image/engine/io/file_system.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"

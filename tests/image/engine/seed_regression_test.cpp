@@ -2,9 +2,9 @@
 // it loads, and where its format holds items, it saves with a changed text and reads back. And the
 // sample photos still show every value their directories hold.
 #include "image/engine/codecs.h"
-#include "image/engine/containers/jpeg_reader.h"
-#include "image/engine/containers/tiff_reader.h"
+#include "image/engine/formats/jpeg/jpeg_reader.h"
 #include "image/engine/image.h"
+#include "image/engine/tiff/tiff_reader.h"
 #include "image/saving.h"
 #include "support/temporary_folder.h"
 

@@ -1,7 +1,7 @@
 // Changes that add structure to a file, judged by the peer readers: an Exif block where there
 // was none (or only XMP beside it), and PNG text chunks.
 #include "image/bitmap_plus.h"
-#include "image/engine/containers/jpeg_reader.h"
+#include "image/engine/formats/jpeg/jpeg_reader.h"
 #include "image/engine/image.h"
 #include "image/gdiplus_exception.h"
 #include "image/oracle/exiftool_oracle.h"

@@ -1,4 +1,5 @@
 #include "image/engine/container.h"
+#include "image/engine/formats/gif/gif_format.h"
 
 #include "image/engine/containers/format_test_support.h"
 #include "image/engine/containers/tiff_builder.h"

@@ -1,4 +1,5 @@
-#include "image/engine/containers/jpeg_reader.h"
+#include "image/engine/formats/jpeg/jpeg_format.h"
+#include "image/engine/formats/jpeg/jpeg_reader.h"
 
 #include "image/engine/containers/tiff_builder.h"
 

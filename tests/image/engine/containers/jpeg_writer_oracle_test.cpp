@@ -1,7 +1,8 @@
 // exiftool's reading of a JPEG whose Exif block, too near the segment limit for rewritten
 // directories to follow it, a save laid out anew.
 #include "image/engine/container_writer.h"
-#include "image/engine/containers/jpeg_reader.h"
+#include "image/engine/formats/jpeg/jpeg_format.h"
+#include "image/engine/formats/jpeg/jpeg_reader.h"
 
 #include "image/engine/containers/tiff_builder.h"
 #include "image/oracle/exiftool_oracle.h"

@@ -1,5 +1,6 @@
 #include "image/engine/container_writer.h"
-#include "image/engine/containers/jpeg_reader.h"
+#include "image/engine/formats/jpeg/jpeg_format.h"
+#include "image/engine/formats/jpeg/jpeg_reader.h"
 
 #include "base/hresult.h"
 #include "base/last_error.h"

@@ -1,5 +1,6 @@
 // BMP, ICO, EMF and WMF: recognised, no items, and a header that must be sound.
 #include "image/engine/container.h"
+#include "image/engine/formats/simple/simple_formats.h"
 
 #include "image/engine/containers/format_test_support.h"
 #include "image/engine/containers/tiff_builder.h"

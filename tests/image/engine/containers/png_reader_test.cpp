@@ -1,4 +1,5 @@
-#include "image/engine/containers/png_layout.h"
+#include "image/engine/formats/png/png_format.h"
+#include "image/engine/formats/png/png_layout.h"
 
 #include "image/engine/containers/format_test_support.h"
 #include "image/engine/containers/png_test_bytes.h"

@@ -1,8 +1,8 @@
 #include "image/engine/containers/png_test_bytes.h"
 
 #include "image/engine/containers/format_test_support.h"
-#include "image/engine/containers/png_crc.h"
 #include "image/engine/containers/tiff_builder.h"
+#include "image/engine/formats/png/png_crc.h"
 
 #include <zlib.h>
 

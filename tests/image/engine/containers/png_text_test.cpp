@@ -1,4 +1,4 @@
-#include "image/engine/containers/png_text.h"
+#include "image/engine/formats/png/png_text.h"
 
 #include "image/engine/containers/format_test_support.h"
 #include "image/engine/containers/png_test_bytes.h"

@@ -1,5 +1,6 @@
 #include "image/engine/container_writer.h"
-#include "image/engine/containers/png_layout.h"
+#include "image/engine/formats/png/png_format.h"
+#include "image/engine/formats/png/png_layout.h"
 
 #include "image/engine/containers/png_test_bytes.h"
 #include "image/engine/containers/tiff_builder.h"

@@ -1,4 +1,5 @@
-#include "image/engine/containers/tiff_directory_rewrite.h"
+#include "image/engine/formats/tiff/tiff_format.h"
+#include "image/engine/tiff/tiff_rewrite.h"
 
 #include "image/engine/container.h"
 #include "image/engine/container_writer.h"

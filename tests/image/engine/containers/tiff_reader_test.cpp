@@ -1,4 +1,5 @@
-#include "image/engine/containers/tiff_reader.h"
+#include "image/engine/formats/tiff/tiff_format.h"
+#include "image/engine/tiff/tiff_reader.h"
 
 #include "image/engine/containers/tiff_builder.h"
 

@@ -1,4 +1,4 @@
-#include "image/engine/containers/zlib_inflate.h"
+#include "image/engine/formats/png/zlib_inflate.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

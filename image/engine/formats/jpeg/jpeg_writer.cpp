@@ -1,11 +1,11 @@
-#include "image/engine/container_writer.h"
+#include "image/engine/formats/jpeg/jpeg_format.h"
 
 #include "image/engine/format_facts.h"
 
 #include "base/hresult.h"
 #include "base/last_error.h"
-#include "image/engine/containers/jpeg_reader.h"
-#include "image/engine/containers/tiff_directory_rewrite.h"
+#include "image/engine/formats/jpeg/jpeg_reader.h"
+#include "image/engine/tiff/tiff_rewrite.h"
 
 namespace kestrov::imaging {
 

@@ -2,8 +2,8 @@
 // item belongs in.
 #pragma once
 
-#include "image/engine/containers/tiff_reader.h"
 #include "image/engine/format_facts.h"
+#include "image/engine/tiff/tiff_reader.h"
 
 #include <cstdint>
 #include <optional>

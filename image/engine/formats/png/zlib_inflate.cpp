@@ -1,4 +1,4 @@
-#include "image/engine/containers/zlib_inflate.h"
+#include "image/engine/formats/png/zlib_inflate.h"
 
 // zlib's input pointer is a pointer to const only with this.
 #define ZLIB_CONST

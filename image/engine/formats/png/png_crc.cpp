@@ -1,4 +1,4 @@
-#include "image/engine/containers/png_crc.h"
+#include "image/engine/formats/png/png_crc.h"
 
 #include <zlib.h>
 

@@ -1,4 +1,5 @@
-#include "image/engine/containers/jpeg_reader.h"
+#include "image/engine/formats/jpeg/jpeg_reader.h"
+#include "image/engine/formats/jpeg/jpeg_format.h"
 
 #include "image/engine/format_facts.h"
 
@@ -155,6 +156,10 @@ status read_jpeg(byte_source& source, decoded_metadata& out) {
     out.format = image_format::jpeg;
     out.layout = std::move(layout);
     return status::ok;
+}
+
+bool has_jpeg_signature(std::span<const std::byte> head) {
+    return starts_with(head, jpeg_signature);
 }
 
 } // namespace kestrov::imaging

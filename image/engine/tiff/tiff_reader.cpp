@@ -1,6 +1,6 @@
-#include "image/engine/containers/tiff_reader.h"
+#include "image/engine/tiff/tiff_reader.h"
 
-#include "image/engine/containers/tiff_items.h"
+#include "image/engine/tiff/tiff_items.h"
 
 #include <algorithm>
 #include <map>
@@ -380,19 +380,6 @@ status read_tiff_block(byte_source& block, decoded_metadata& out, tiff_structure
         return result;
     }
     expose_tiff_items(target, block, out.properties, out.warnings);
-    return status::ok;
-}
-
-status read_tiff(byte_source& source, decoded_metadata& out) {
-    auto layout = std::make_unique<tiff_layout>();
-    const status result =
-        read_tiff_structure(source, false, layout->structure, out.warnings, out.budget);
-    if (result != status::ok) {
-        return result;
-    }
-    out.format = image_format::tiff;
-    expose_tiff_items(layout->structure, source, out.properties, out.warnings);
-    out.layout = std::move(layout);
     return status::ok;
 }
 

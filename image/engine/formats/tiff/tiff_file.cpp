@@ -1,8 +1,29 @@
-#include "image/engine/container_writer.h"
+#include "image/engine/formats/tiff/tiff_format.h"
 
-#include "image/engine/containers/tiff_directory_rewrite.h"
+#include "image/engine/format_facts.h"
+#include "image/engine/tiff/tiff_reader.h"
+#include "image/engine/tiff/tiff_rewrite.h"
+
+#include <memory>
 
 namespace kestrov::imaging {
+
+bool has_tiff_signature(std::span<const std::byte> head) {
+    return starts_with(head, tiff_intel_signature) || starts_with(head, tiff_motorola_signature);
+}
+
+status read_tiff(byte_source& source, decoded_metadata& out) {
+    auto layout = std::make_unique<tiff_layout>();
+    const status result =
+        read_tiff_structure(source, false, layout->structure, out.warnings, out.budget);
+    if (result != status::ok) {
+        return result;
+    }
+    out.format = image_format::tiff;
+    expose_tiff_items(layout->structure, source, out.properties, out.warnings);
+    out.layout = std::move(layout);
+    return status::ok;
+}
 
 // The file keeps every byte after its header but the dead end an earlier save left; changed
 // directories follow, and the header points at the new IFD0. Further pages and all image data

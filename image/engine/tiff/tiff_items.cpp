@@ -1,6 +1,6 @@
 // Which TIFF entries become items, under which ids, and how their values turn little-endian.
-#include "image/engine/containers/tiff_items.h"
-#include "image/engine/containers/tiff_reader.h"
+#include "image/engine/tiff/tiff_items.h"
+#include "image/engine/tiff/tiff_reader.h"
 
 #include <algorithm>
 #include <utility>

@@ -2,7 +2,7 @@
 // compressed or not), and the keywords shown as items.
 #pragma once
 
-#include "image/engine/containers/png_layout.h"
+#include "image/engine/formats/png/png_layout.h"
 
 #include <cstdint>
 #include <optional>

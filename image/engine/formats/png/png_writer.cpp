@@ -1,15 +1,15 @@
 // Writing a PNG's items back: text chunks are replaced where they stand, new texts and the eXIf
 // block go before the image data, and every other chunk is copied as it is (PNG §5.6 orders
 // nothing else around them).
-#include "image/engine/container_writer.h"
+#include "image/engine/formats/png/png_format.h"
 
 #include "base/hresult.h"
 #include "base/last_error.h"
-#include "image/engine/containers/png_crc.h"
-#include "image/engine/containers/png_layout.h"
-#include "image/engine/containers/png_text.h"
-#include "image/engine/containers/text_bytes.h"
-#include "image/engine/containers/tiff_directory_rewrite.h"
+#include "image/engine/formats/png/png_crc.h"
+#include "image/engine/formats/png/png_layout.h"
+#include "image/engine/formats/png/png_text.h"
+#include "image/engine/text_bytes.h"
+#include "image/engine/tiff/tiff_rewrite.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,16 +1,16 @@
 // PNG (ISO/IEC 15948): the chunks are walked by their lengths; image data is never read.
-#include "image/engine/container.h"
+#include "image/engine/formats/png/png_format.h"
 
-#include "image/engine/containers/item_values.h"
-#include "image/engine/containers/png_ancillary.h"
-#include "image/engine/containers/png_crc.h"
-#include "image/engine/containers/png_layout.h"
-#include "image/engine/containers/png_text.h"
-#include "image/engine/containers/text_bytes.h"
-#include "image/engine/containers/tiff_reader.h"
-#include "image/engine/containers/zlib_inflate.h"
 #include "image/engine/format_facts.h"
+#include "image/engine/formats/png/png_ancillary.h"
+#include "image/engine/formats/png/png_crc.h"
+#include "image/engine/formats/png/png_layout.h"
+#include "image/engine/formats/png/png_text.h"
+#include "image/engine/formats/png/zlib_inflate.h"
 #include "image/engine/io/byte_reader.h"
+#include "image/engine/item_values.h"
+#include "image/engine/text_bytes.h"
+#include "image/engine/tiff/tiff_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -314,6 +314,10 @@ private:
 status read_png(byte_source& source, decoded_metadata& out) {
     out.format = image_format::png;
     return png_walk(source, out).run();
+}
+
+bool has_png_signature(std::span<const std::byte> head) {
+    return starts_with(head, png_signature);
 }
 
 } // namespace kestrov::imaging

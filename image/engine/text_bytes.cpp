@@ -1,4 +1,4 @@
-#include "image/engine/containers/text_bytes.h"
+#include "image/engine/text_bytes.h"
 
 #include "base/text_conversion.h"
 

@@ -5,9 +5,9 @@
 // and only where that is safe (see rewrite_exif_block).
 #pragma once
 
-#include "image/engine/containers/tiff_reader.h"
 #include "image/engine/property.h"
 #include "image/engine/status.h"
+#include "image/engine/tiff/tiff_reader.h"
 
 #include <array>
 #include <cstdint>

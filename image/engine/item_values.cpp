@@ -1,4 +1,4 @@
-#include "image/engine/containers/item_values.h"
+#include "image/engine/item_values.h"
 
 #include "image/engine/io/byte_reader.h"
 #include "image/engine/property_item.h"

@@ -1,11 +1,11 @@
 // GIF (GIF89a): the header and the block stream, walked without decoding any image data.
-#include "image/engine/container.h"
+#include "image/engine/formats/gif/gif_format.h"
 
-#include "image/engine/containers/item_values.h"
-#include "image/engine/containers/text_bytes.h"
 #include "image/engine/format_facts.h"
 #include "image/engine/io/buffered_reader.h"
 #include "image/engine/io/byte_reader.h"
+#include "image/engine/item_values.h"
+#include "image/engine/text_bytes.h"
 
 #include <algorithm>
 #include <array>
@@ -260,6 +260,10 @@ private:
 status read_gif(byte_source& source, decoded_metadata& out) {
     out.format = image_format::gif;
     return gif_walk(source, out).run();
+}
+
+bool has_gif_signature(std::span<const std::byte> head) {
+    return starts_with(head, gif87a_signature) || starts_with(head, gif89a_signature);
 }
 
 } // namespace kestrov::imaging

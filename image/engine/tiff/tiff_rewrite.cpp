@@ -1,9 +1,9 @@
-#include "image/engine/containers/tiff_directory_rewrite.h"
+#include "image/engine/tiff/tiff_rewrite.h"
 
 #include "base/hresult.h"
 #include "base/last_error.h"
-#include "image/engine/containers/tiff_items.h"
 #include "image/engine/io/byte_reader.h"
+#include "image/engine/tiff/tiff_items.h"
 
 #include <algorithm>
 #include <limits>

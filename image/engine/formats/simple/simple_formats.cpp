@@ -1,7 +1,9 @@
 // BMP, ICO, EMF and WMF hold none of the program's tags: each is only checked for a header that
 // can be read and agrees with itself, so that a damaged file fails to load as the platform's
 // decoders would fail it.
-#include "image/engine/container.h"
+#include "image/engine/formats/simple/simple_formats.h"
+
+#include "image/engine/format_facts.h"
 #include "image/engine/io/byte_reader.h"
 
 #include <algorithm>
@@ -94,8 +96,7 @@ bool ico_header_is_sound(byte_source& source, std::vector<std::string>& warnings
     return usable > 0;
 }
 
-constexpr std::uint32_t emf_header_length = 88;     // EMR_HEADER without its optional extensions
-constexpr std::uint32_t emf_signature = 0x464D4520; // " EMF"
+constexpr std::uint32_t emf_header_length = 88; // EMR_HEADER without its optional extensions
 
 // The EMR_HEADER record: type 1, its own size, the signature, and the size of the whole
 // metafile, which must hold the header and lie inside the file.
@@ -105,10 +106,10 @@ bool emf_header_is_sound(byte_source& source) {
     const auto type = reader.u32();
     const auto header_size = reader.u32();
     reader.skip(32); // bounds and frame rectangles
-    const auto signature = reader.u32();
+    const auto header_signature = reader.u32();
     reader.skip(4); // version
     const auto total_size = reader.u32();
-    return reader.ok() && type == 1 && signature == emf_signature &&
+    return reader.ok() && type == 1 && header_signature == emf_signature &&
            header_size >= emf_header_length && header_size % 4 == 0 && total_size >= header_size &&
            total_size <= source.size();
 }
@@ -135,6 +136,43 @@ bool wmf_header_is_sound(byte_source& source) {
 }
 
 } // namespace
+
+bool has_bmp_signature(std::span<const std::byte> head) {
+    return starts_with(head, bmp_signature) && head.size() >= 14;
+}
+
+bool has_ico_signature(std::span<const std::byte> head) {
+    return starts_with(head, ico_signature) && head.size() >= 6;
+}
+
+// An enhanced metafile starts with its header record: type 1, then " EMF" at offset 40.
+bool has_emf_signature(std::span<const std::byte> head) {
+    byte_reader reader(head);
+    bool in_range = false;
+    const auto type = reader.u32_at(0, in_range);
+    if (!in_range || type != 1) {
+        return false;
+    }
+    const auto header_signature = reader.u32_at(40, in_range);
+    return in_range && header_signature == emf_signature;
+}
+
+// A Windows metafile: the placeable header's key, or a plain header (type 1 in memory or 2 on
+// disk, header size 9 words, version 0x0100 or 0x0300).
+bool has_wmf_signature(std::span<const std::byte> head) {
+    if (starts_with(head, wmf_placeable_signature)) {
+        return true;
+    }
+    byte_reader reader(head);
+    bool a = false;
+    bool b = false;
+    bool c = false;
+    const auto type = reader.u16_at(0, a);
+    const auto header_words = reader.u16_at(2, b);
+    const auto version = reader.u16_at(4, c);
+    return a && b && c && (type == 1 || type == 2) && header_words == 9 &&
+           (version == 0x0100 || version == 0x0300);
+}
 
 status read_bmp(byte_source& source, decoded_metadata& out) {
     out.format = image_format::bmp;

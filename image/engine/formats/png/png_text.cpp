@@ -1,10 +1,10 @@
-#include "image/engine/containers/png_text.h"
+#include "image/engine/formats/png/png_text.h"
 
 #include "base/ascii_case.h"
 #include "image/engine/format_facts.h"
 
-#include "image/engine/containers/text_bytes.h"
-#include "image/engine/containers/zlib_inflate.h"
+#include "image/engine/formats/png/zlib_inflate.h"
+#include "image/engine/text_bytes.h"
 
 #include <algorithm>
 #include <array>

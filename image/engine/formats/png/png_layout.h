@@ -3,7 +3,7 @@
 #pragma once
 
 #include "image/engine/container.h"
-#include "image/engine/containers/tiff_reader.h"
+#include "image/engine/tiff/tiff_reader.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "image/engine/containers/png_ancillary.h"
+#include "image/engine/formats/png/png_ancillary.h"
 
 #include "image/engine/format_facts.h"
 
-#include "image/engine/containers/item_values.h"
 #include "image/engine/io/byte_reader.h"
+#include "image/engine/item_values.h"
 
 #include <array>
 #include <utility>
