@@ -117,6 +117,21 @@ constexpr bool is_pointer_type(std::uint16_t type) {
     return type == tiff_type::long_ || type == tiff_type::signed_long || type == tiff_type::ifd;
 }
 
+// --- TIFF structure (TIFF 6.0 §2): an 8-byte header (byte order, 42, IFD0's offset), and
+// directories of a 16-bit count, 12-byte entries and a 32-bit link to the next directory. A value
+// of up to four bytes stands in its entry's field; a longer one elsewhere, at the field's offset.
+inline constexpr std::uint16_t tiff_magic = 42;
+inline constexpr std::uint32_t tiff_header_size = 8;
+inline constexpr std::uint32_t ifd_count_size = 2;
+inline constexpr std::uint32_t ifd_entry_size = 12;
+inline constexpr std::uint32_t ifd_next_link_size = 4;
+inline constexpr std::uint32_t entry_field_size = 4;
+
+// The bytes a directory of `entries` entries takes, without the values outside them.
+constexpr std::uint64_t ifd_table_size(std::uint64_t entries) {
+    return ifd_count_size + ifd_entry_size * entries + ifd_next_link_size;
+}
+
 // --- TIFF and Exif tag numbers the engine itself acts on.
 inline constexpr std::uint16_t tag_exif_ifd = 0x8769;
 inline constexpr std::uint16_t tag_gps_ifd = 0x8825;
@@ -129,6 +144,11 @@ inline constexpr std::uint16_t tag_strip_byte_counts = 0x0117;
 inline constexpr std::uint16_t tag_tile_offsets = 0x0144;
 inline constexpr std::uint16_t tag_tile_byte_counts = 0x0145;
 inline constexpr std::uint16_t tag_sub_ifds = 0x014A;
+// Tags whose values are offsets of data whose extent they do not state: free space (FreeOffsets),
+// the JPEG tables of old-style JPEG TIFFs (JPEGQTables, JPEGDCTables, JPEGACTables) and two
+// makers' private directories.
+inline constexpr std::uint16_t tags_with_unsized_offsets[] = {0x0120, 0x0207, 0x0208,
+                                                              0x0209, 0x8290, 0x7200};
 
 // --- Item ids, as the platform's imaging library gives them.
 // GPS tags keep their numbers, 0x0000 to this.
