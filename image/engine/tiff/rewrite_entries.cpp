@@ -43,8 +43,7 @@ out_entry planner::kept(const tiff_entry& entry, tiff_directory kind) const {
         out.value = entry.value;
     }
     // A value in the header's eight bytes would change with the new IFD0 offset: it moves.
-    if (size > 4 && entry.value_read &&
-        load_u32(entry.field.data(), old_.order) < tiff_header_size) {
+    if (size > 4 && entry.value_read && entry.field_offset(old_.order) < tiff_header_size) {
         out.value = entry.value;
         out.under_header = true;
     }

@@ -54,7 +54,7 @@ std::optional<byte_range> planner::value_range(const tiff_entry& entry, bool wit
     if (size <= entry_field_size || !entry.value_read || entry.link != tiff_link::none) {
         return std::nullopt;
     }
-    const std::uint64_t at = load_u32(entry.field.data(), old_.order);
+    const std::uint64_t at = entry.field_offset(old_.order);
     return byte_range{at, at + size + (with_padding ? (at + size) % 2 : 0)};
 }
 

@@ -82,11 +82,12 @@ std::optional<std::uint32_t> first_long(const tiff_ifd& ifd, std::uint16_t tag, 
         if (entry.tag != tag || !entry.value_read || entry.count < 1) {
             continue;
         }
-        if (entry.type == 4 || entry.type == 13) {
-            return load_u32(entry.value.data(), order);
+        byte_reader value(entry.value, order);
+        if (entry.type == tiff_type::long_ || entry.type == tiff_type::ifd) {
+            return value.u32_at(0);
         }
-        if (entry.type == 3) {
-            return load_u16(entry.value.data(), order);
+        if (entry.type == tiff_type::short_) {
+            return value.u16_at(0);
         }
     }
     return std::nullopt;
@@ -135,11 +136,11 @@ void expose_thumbnail(const tiff_ifd& ifd1, byte_order order, byte_source& block
     }
     const auto location = thumbnail_location(ifd1, order, block.size());
     if (!location) {
-        warnings.emplace_back(*offset < 8 ? "Náhled v IFD1 zasahuje do hlavičky TIFF"
-                                          : "Náhled v IFD1 leží mimo data TIFF");
+        warnings.emplace_back(*offset < tiff_header_size ? "Náhled v IFD1 zasahuje do hlavičky TIFF"
+                                                         : "Náhled v IFD1 leží mimo data TIFF");
         return;
     }
-    auto bytes = block.read_bytes(location->first, location->second);
+    auto bytes = byte_reader(block).copy_at(location->first, location->second);
     if (!bytes) {
         warnings.emplace_back("Náhled v IFD1 leží mimo data TIFF");
         return;

@@ -44,7 +44,7 @@ const char* directory_name(tiff_directory kind) {
 class structure_reader {
 public:
     structure_reader(byte_source& block, tiff_structure& out, std::vector<std::string>& warnings)
-        : block_(block), out_(out), warnings_(warnings) {}
+        : block_(block, out.order), out_(out), warnings_(warnings) {}
 
     // Reads the directory at `offset` as `kind` and the directories it links to; says where the
     // link led.
@@ -66,7 +66,7 @@ private:
     // that stay as they are.
     tiff_link link_without_directory(std::uint32_t offset) const;
 
-    byte_source& block_;
+    byte_reader block_;
     tiff_structure& out_;
     std::vector<std::string>& warnings_;
     std::set<std::uint32_t> visited_;
@@ -76,12 +76,12 @@ tiff_link structure_reader::link_without_directory(std::uint32_t offset) const {
     if (offset == 0) {
         return tiff_link::none;
     }
-    return offset < 8 || offset >= block_.size() ? tiff_link::into_nothing
-                                                 : tiff_link::not_followed;
+    return offset < tiff_header_size || offset >= block_.size() ? tiff_link::into_nothing
+                                                                : tiff_link::not_followed;
 }
 
 std::uint32_t structure_reader::pointer_value(const tiff_entry& entry) const {
-    return load_u32(entry.field.data(), out_.order);
+    return entry.field_offset(out_.order);
 }
 
 void structure_reader::read_inline_value(tiff_entry& entry, tiff_directory kind) {
@@ -90,7 +90,7 @@ void structure_reader::read_inline_value(tiff_entry& entry, tiff_directory kind)
         return;
     }
     const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
-    if (size <= 4) {
+    if (size <= entry_field_size) {
         std::vector<std::byte> value(static_cast<std::size_t>(size));
         std::copy_n(entry.field.begin(), value.size(), value.begin());
         entry.value = std::move(value);
@@ -100,7 +100,7 @@ void structure_reader::read_inline_value(tiff_entry& entry, tiff_directory kind)
 
 std::optional<byte_range> structure_reader::value_range(tiff_entry& entry, tiff_directory kind) {
     const std::uint64_t size = std::uint64_t{tiff_type_size(entry.type)} * entry.count;
-    if (entry.value_read || size <= 4) {
+    if (entry.value_read || size <= entry_field_size) {
         return std::nullopt;
     }
     if (size > max_value_size) {
@@ -108,7 +108,7 @@ std::optional<byte_range> structure_reader::value_range(tiff_entry& entry, tiff_
              " je příliš velká, nebyla načtena");
         return std::nullopt;
     }
-    const std::uint64_t offset = load_u32(entry.field.data(), out_.order);
+    const std::uint64_t offset = entry.field_offset(out_.order);
     if (!range_fits(block_.size(), offset, size)) {
         entry_outside(entry, kind);
         return std::nullopt;
@@ -128,7 +128,7 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
     }
     // A directory linked into the header's eight bytes is none; a save rewrites those bytes. (IFD0
     // there is rewritten elsewhere by any save, from what was read.)
-    if (kind != tiff_directory::ifd0 && offset < 8) {
+    if (kind != tiff_directory::ifd0 && offset < tiff_header_size) {
         warn("Adresář " + std::string(directory_name(kind)) + " leží v hlavičce TIFF");
         return tiff_link::into_nothing;
     }
@@ -137,12 +137,12 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
              " ukazuje na adresář, který už byl načten");
         return tiff_link::into_nothing;
     }
-    std::byte count_bytes[2];
-    if (!block_.read(offset, count_bytes)) {
+    const auto count_field = block_.u16_at(offset);
+    if (!count_field) {
         warn("Adresář " + std::string(directory_name(kind)) + " leží mimo data TIFF");
         return tiff_link::into_nothing;
     }
-    const std::uint16_t count = load_u16(count_bytes, out_.order);
+    const std::uint16_t count = *count_field;
     if (count > max_entries_per_ifd) {
         warn("Adresář " + std::string(directory_name(kind)) + " udává nemožný počet položek");
         return tiff_link::not_followed;
@@ -151,13 +151,14 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
     ifd.kind = kind;
     ifd.offset = offset;
     // Entries cut off by the end of the data are dropped; the ones before them still count.
-    auto entries = block_.read_bytes(std::uint64_t{offset} + 2, std::uint64_t{count} * 12 + 4);
+    const std::uint64_t entries_at = std::uint64_t{offset} + ifd_count_size;
+    auto entries = block_.copy_at(entries_at, ifd_table_size(count) - ifd_count_size);
     std::uint16_t readable = count;
     if (!entries) {
-        const std::uint64_t available =
-            block_.size() > std::uint64_t{offset} + 2 ? block_.size() - offset - 2 : 0;
-        readable = static_cast<std::uint16_t>(std::min<std::uint64_t>(count, available / 12));
-        entries = block_.read_bytes(std::uint64_t{offset} + 2, std::uint64_t{readable} * 12);
+        const std::uint64_t available = block_.size() > entries_at ? block_.size() - entries_at : 0;
+        readable =
+            static_cast<std::uint16_t>(std::min<std::uint64_t>(count, available / ifd_entry_size));
+        entries = block_.copy_at(entries_at, std::uint64_t{readable} * ifd_entry_size);
         warn("Adresář " + std::string(directory_name(kind)) + " je zkrácený");
         ifd.cut_short = true;
         if (!entries) {
@@ -170,7 +171,7 @@ tiff_link structure_reader::read_directory(std::uint32_t offset, tiff_directory 
         entry.tag = reader.u16();
         entry.type = reader.u16();
         entry.count = reader.u32();
-        const auto field = reader.bytes(4);
+        const auto field = reader.bytes(entry_field_size);
         std::copy(field.begin(), field.end(), entry.field.begin());
         read_inline_value(entry, kind);
         ifd.entries.push_back(std::move(entry));
@@ -280,7 +281,7 @@ void structure_reader::read_values(bool with_thumbnail_ifd, value_budget& budget
         }
         block_budget.take(size);
         budget.take(held);
-        auto bytes = block_.read_bytes(range.first, size);
+        auto bytes = block_.copy_at(range.first, size);
         if (!bytes) {
             entry_outside(*entry, ifd->kind);
             continue;
@@ -335,8 +336,9 @@ shared_bytes swap_value_order(shared_bytes value, std::uint16_t type, byte_order
 
 status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_structure& out,
                            std::vector<std::string>& warnings, value_budget& budget) {
-    std::byte header[8];
-    if (!block.read(0, header)) {
+    byte_reader header_reader(block);
+    const auto header = header_reader.bytes_at(0, tiff_header_size);
+    if (header.empty()) {
         return unreadable_structure();
     }
     const auto b0 = std::to_integer<char>(header[0]);
@@ -348,11 +350,12 @@ status read_tiff_structure(byte_source& block, bool with_thumbnail_ifd, tiff_str
     } else {
         return unreadable_structure();
     }
-    if (load_u16(header + 2, out.order) != 42) {
+    header_reader.set_order(out.order);
+    if (header_reader.u16_at(2) != tiff_magic) {
         return unreadable_structure();
     }
     out.block_size = block.size();
-    out.ifd0_offset = load_u32(header + 4, out.order);
+    out.ifd0_offset = *header_reader.u32_at(4);
     out.ifds.clear();
     out.thumbnail_skipped = false;
     out.values_skipped = false;

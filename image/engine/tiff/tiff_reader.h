@@ -38,7 +38,7 @@ struct tiff_entry {
     std::uint16_t type = 0;
     std::uint32_t count = 0;
     // The entry's last four bytes as stored: the value itself when it fits, else its offset.
-    std::array<std::byte, 4> field{};
+    std::array<std::byte, entry_field_size> field{};
     // The value in the file's byte order; empty when it could not be read, or would have taken
     // more than the image's budget (a warning says why). A save keeps such an entry as it is.
     shared_bytes value;
@@ -47,6 +47,9 @@ struct tiff_entry {
     bool value_outside = false;
     // For the Exif, GPS and Interoperability pointers: where the link led.
     tiff_link link = tiff_link::none;
+
+    // The field read as an offset: where a value that does not fit in it lies, or a pointer leads.
+    std::uint32_t field_offset(byte_order order) const { return load_u32(field.data(), order); }
 };
 
 struct tiff_ifd {

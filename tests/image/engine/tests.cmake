@@ -1,6 +1,7 @@
 include(${CMAKE_CURRENT_LIST_DIR}/containers/tests.cmake)
 # What reading may hold, built from crafted bytes.
 list(APPEND MIRTEL_CORE_TEST_SOURCES
+    image/engine/io/byte_reader_test.cpp
     image/engine/value_budget_test.cpp)
 # The fuzzers' seeds and the sample photos, from the source tree and the corpus beside it.
 list(APPEND MIRTEL_NATIVE_TEST_SOURCES

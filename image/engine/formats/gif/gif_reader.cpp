@@ -2,7 +2,6 @@
 #include "image/engine/formats/gif/gif_format.h"
 
 #include "image/engine/format_facts.h"
-#include "image/engine/io/buffered_reader.h"
 #include "image/engine/io/byte_reader.h"
 #include "image/engine/item_values.h"
 #include "image/engine/text_bytes.h"
@@ -215,8 +214,7 @@ private:
             return true;
         }
         if (data->size() >= 3 && std::to_integer<std::uint8_t>((*data)[0]) == 1) {
-            out_.properties.add_if_new(
-                short_item(loop_count_id, load_u16(data->data() + 1, byte_order::little)));
+            out_.properties.add_if_new(short_item(loop_count_id, *byte_reader(*data).u16_at(1)));
         }
         return skip_sub_blocks();
     }
@@ -249,7 +247,7 @@ private:
         return true;
     }
 
-    buffered_reader reader_;
+    byte_reader reader_;
     decoded_metadata& out_;
     std::vector<std::uint32_t> delays_; // one per frame, in 1/100 s
     std::optional<std::uint16_t> pending_delay_;

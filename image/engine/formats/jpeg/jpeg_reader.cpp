@@ -2,6 +2,7 @@
 #include "image/engine/formats/jpeg/jpeg_format.h"
 
 #include "image/engine/format_facts.h"
+#include "image/engine/io/byte_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -47,14 +48,14 @@ bool has_no_length(std::uint8_t marker) {
 class segment_walker {
 public:
     segment_walker(byte_source& source, decoded_metadata& out, jpeg_layout& layout)
-        : source_(source), out_(out), layout_(layout) {}
+        : reader_(source, byte_order::big), out_(out), layout_(layout) {}
 
     void walk();
 
 private:
     void read_exif(const jpeg_segment& segment);
 
-    byte_source& source_;
+    byte_reader reader_;
     decoded_metadata& out_;
     jpeg_layout& layout_;
 };
@@ -62,8 +63,8 @@ private:
 void segment_walker::walk() {
     std::uint64_t position = 2; // after SOI
     while (layout_.segments.size() < max_segments) {
-        std::byte prefix[2];
-        if (!source_.read(position, prefix)) {
+        const auto prefix = reader_.bytes_at(position, 2);
+        if (prefix.empty()) {
             out_.warnings.emplace_back("Soubor JPEG končí před obrazovými daty");
             return;
         }
@@ -77,8 +78,8 @@ void segment_walker::walk() {
         // Any number of 0xFF fill bytes may precede a marker (ITU T.81 §B.1.1.2).
         while (marker == 0xFF) {
             ++position;
-            std::byte next[1];
-            if (!source_.read(position + 1, next)) {
+            const auto next = reader_.bytes_at(position + 1, 1);
+            if (next.empty()) {
                 out_.warnings.emplace_back("Soubor JPEG končí před obrazovými daty");
                 return;
             }
@@ -98,14 +99,14 @@ void segment_walker::walk() {
             position = start + 2;
             continue;
         }
-        std::byte length_bytes[2];
-        if (!source_.read(start + 2, length_bytes)) {
+        const auto length_field = reader_.u16_at(start + 2);
+        if (!length_field) {
             out_.warnings.emplace_back("Soubor JPEG končí uvnitř hlavičky segmentu " +
                                        segment_name(marker));
             return;
         }
-        const std::uint16_t length = load_u16(length_bytes, byte_order::big);
-        if (length < 2 || !range_fits(source_.size(), start + 2, length)) {
+        const std::uint16_t length = *length_field;
+        if (length < 2 || !range_fits(reader_.size(), start + 2, length)) {
             out_.warnings.emplace_back("Segment " + segment_name(marker) +
                                        " přesahuje konec souboru");
             return;
@@ -125,12 +126,11 @@ void segment_walker::read_exif(const jpeg_segment& segment) {
     if (payload_length < exif_header.size()) {
         return;
     }
-    std::array<std::byte, exif_header.size()> header{};
-    if (!source_.read(segment.offset + 4, header) || !starts_with(header, exif_header)) {
+    if (!starts_with(reader_.bytes_at(segment.offset + 4, exif_header.size()), exif_header)) {
         return; // XMP or another APP1
     }
-    auto block = source_.read_bytes(segment.offset + 4 + exif_header.size(),
-                                    payload_length - exif_header.size());
+    auto block = reader_.copy_at(segment.offset + 4 + exif_header.size(),
+                                 payload_length - exif_header.size());
     if (!block) {
         return;
     }
@@ -146,9 +146,7 @@ void segment_walker::read_exif(const jpeg_segment& segment) {
 } // namespace
 
 status read_jpeg(byte_source& source, decoded_metadata& out) {
-    std::byte soi[2];
-    if (!source.read(0, soi) || std::to_integer<std::uint8_t>(soi[0]) != 0xFF ||
-        std::to_integer<std::uint8_t>(soi[1]) != 0xD8) {
+    if (byte_reader(source, byte_order::big).u16_at(0) != 0xFFD8u) {
         return unreadable_structure();
     }
     auto layout = std::make_unique<jpeg_layout>();

@@ -49,7 +49,8 @@ std::string_view type_of(const png_chunk& chunk) {
 
 class png_walk {
 public:
-    png_walk(byte_source& source, decoded_metadata& out) : source_(source), out_(out) {}
+    png_walk(byte_source& source, decoded_metadata& out)
+        : reader_(source, byte_order::big), out_(out) {}
 
     status run() {
         if (!read_header()) {
@@ -70,18 +71,15 @@ private:
     // Signature, then IHDR first with its fixed length (§5.2, §5.6): without them nothing else
     // in the file can be trusted.
     bool read_header() {
-        std::array<std::byte, 16> head{};
-        if (!source_.read(0, head)) {
-            return false;
-        }
+        const auto head = reader_.bytes_at(0, 16);
         if (!starts_with(head, png_signature)) {
             return false;
         }
-        const auto length = load_u32(head.data() + 8, byte_order::big);
+        const auto length = byte_reader(head, byte_order::big).u32_at(8);
         const std::array<std::byte, 4> ihdr = {std::byte{'I'}, std::byte{'H'}, std::byte{'D'},
                                                std::byte{'R'}};
         if (length != header_length || !std::equal(ihdr.begin(), ihdr.end(), head.begin() + 12) ||
-            !range_fits(source_.size(), 8, chunk_overhead + header_length)) {
+            !range_fits(reader_.size(), 8, chunk_overhead + header_length)) {
             return false;
         }
         layout_->chunks.push_back(
@@ -103,7 +101,7 @@ private:
 
     void walk_chunks() {
         std::uint64_t offset = 8 + chunk_overhead + header_length;
-        const auto size = source_.size();
+        const auto size = reader_.size();
         while (true) {
             if (layout_->chunks.size() >= max_chunks) {
                 warn("Soubor PNG má příliš mnoho bloků, zbytek byl vynechán");
@@ -113,14 +111,14 @@ private:
                 warn("Soubor PNG končí bez bloku IEND");
                 break;
             }
-            std::array<std::byte, 8> head{};
-            if (!range_fits(size, offset, head.size()) || !source_.read(offset, head)) {
+            const auto head = reader_.bytes_at(offset, 8);
+            if (head.empty()) {
                 warn("Soubor PNG končí uvnitř hlavičky bloku");
                 break;
             }
             png_chunk chunk;
             chunk.offset = offset;
-            chunk.length = load_u32(head.data(), byte_order::big);
+            chunk.length = byte_reader(head, byte_order::big).u32();
             for (std::size_t i = 0; i < 4; ++i) {
                 chunk.type[i] = std::to_integer<char>(head[4 + i]);
             }
@@ -169,7 +167,7 @@ private:
     // the source fails to read.
     std::optional<std::vector<std::byte>> read_data(std::size_t index) {
         auto& chunk = layout_->chunks[index];
-        auto bytes = source_.read_bytes(chunk.offset + 4, std::uint64_t{chunk.length} + 8);
+        auto bytes = reader_.copy_at(chunk.offset + 4, std::uint64_t{chunk.length} + 8);
         if (!bytes) {
             warn(name(index) + " nelze přečíst");
             return std::nullopt;
@@ -211,7 +209,7 @@ private:
     // are listed with their keyword but never read whole.
     void handle_text(std::size_t index, png_text_kind kind) {
         const auto& chunk = layout_->chunks[index];
-        const auto prefix = source_.read_bytes(
+        const auto prefix = reader_.copy_at(
             chunk.offset + 8, std::min<std::uint64_t>(chunk.length, png_keyword_field_length));
         const auto keyword = prefix ? png_text_keyword(*prefix) : std::nullopt;
         if (!keyword) {
@@ -299,7 +297,7 @@ private:
         out_.layout = std::move(layout_);
     }
 
-    byte_source& source_;
+    byte_reader reader_;
     decoded_metadata& out_;
     std::unique_ptr<png_layout> layout_ = std::make_unique<png_layout>();
     property_list chunk_items_; // from text and ancillary chunks, in file order

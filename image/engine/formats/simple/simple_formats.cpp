@@ -17,7 +17,7 @@ namespace {
 // The first `length` bytes of the source, or fewer when it is shorter.
 std::vector<std::byte> read_head(byte_source& source, std::size_t length) {
     const auto available = static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), length));
-    auto bytes = source.read_bytes(0, available);
+    auto bytes = byte_reader(source).copy_at(0, available);
     return bytes ? std::move(*bytes) : std::vector<std::byte>{};
 }
 
@@ -75,7 +75,7 @@ bool ico_header_is_sound(byte_source& source, std::vector<std::string>& warnings
         return false;
     }
     const auto directory_length = std::size_t{count} * icon_directory_entry_length;
-    const auto directory = source.read_bytes(6, directory_length);
+    const auto directory = byte_reader(source).copy_at(6, directory_length);
     if (!directory) {
         return false;
     }
@@ -114,7 +114,6 @@ bool emf_header_is_sound(byte_source& source) {
            total_size <= source.size();
 }
 
-constexpr std::uint32_t wmf_placeable_key = 0x9AC6CDD7;
 constexpr std::size_t wmf_placeable_length = 22;
 constexpr std::size_t wmf_header_length = 18;
 
@@ -123,8 +122,7 @@ constexpr std::size_t wmf_header_length = 18;
 bool wmf_header_is_sound(byte_source& source) {
     const auto head = read_head(source, wmf_placeable_length + wmf_header_length);
     byte_reader reader(head);
-    bool in_range = false;
-    const bool placeable = reader.u32_at(0, in_range) == wmf_placeable_key && in_range;
+    const bool placeable = starts_with(head, wmf_placeable_signature);
     reader.seek(placeable ? wmf_placeable_length : 0);
     const auto type = reader.u16();
     const auto header_words = reader.u16();
@@ -148,13 +146,7 @@ bool has_ico_signature(std::span<const std::byte> head) {
 // An enhanced metafile starts with its header record: type 1, then " EMF" at offset 40.
 bool has_emf_signature(std::span<const std::byte> head) {
     byte_reader reader(head);
-    bool in_range = false;
-    const auto type = reader.u32_at(0, in_range);
-    if (!in_range || type != 1) {
-        return false;
-    }
-    const auto header_signature = reader.u32_at(40, in_range);
-    return in_range && header_signature == emf_signature;
+    return reader.u32_at(0) == 1u && reader.u32_at(40) == emf_signature;
 }
 
 // A Windows metafile: the placeable header's key, or a plain header (type 1 in memory or 2 on
@@ -164,14 +156,11 @@ bool has_wmf_signature(std::span<const std::byte> head) {
         return true;
     }
     byte_reader reader(head);
-    bool a = false;
-    bool b = false;
-    bool c = false;
-    const auto type = reader.u16_at(0, a);
-    const auto header_words = reader.u16_at(2, b);
-    const auto version = reader.u16_at(4, c);
-    return a && b && c && (type == 1 || type == 2) && header_words == 9 &&
-           (version == 0x0100 || version == 0x0300);
+    const auto type = reader.u16_at(0);
+    const auto header_words = reader.u16_at(2);
+    const auto version = reader.u16_at(4);
+    return (type == 1u || type == 2u) && header_words == 9u &&
+           (version == 0x0100u || version == 0x0300u);
 }
 
 status read_bmp(byte_source& source, decoded_metadata& out) {
