@@ -145,6 +145,20 @@ std::optional<file_identity> identity_of(std::wstring_view path) {
     return identity_from_stat(info);
 }
 
+std::unique_ptr<output_file> output_file::adopt_new_file(std::intptr_t handle,
+                                                         std::wstring_view path) {
+    try {
+        return std::unique_ptr<output_file>(new output_file(handle));
+    } catch (...) {
+        // Nothing owns the new file yet: it goes before the failure does.
+        ::close(static_cast<int>(handle));
+        if (const auto name = native(path)) {
+            ::unlink(name->c_str());
+        }
+        throw;
+    }
+}
+
 std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
     const auto name = native(path);
     if (!name) {
@@ -155,14 +169,7 @@ std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
         failed();
         return nullptr;
     }
-    try {
-        return std::unique_ptr<output_file>(new output_file(handle));
-    } catch (...) {
-        // Nothing owns the new file yet: it goes before the failure does.
-        ::close(handle);
-        ::unlink(name->c_str());
-        throw;
-    }
+    return adopt_new_file(handle, path);
 }
 
 std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
@@ -177,13 +184,7 @@ std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
         failed();
         return nullptr;
     }
-    try {
-        return std::unique_ptr<output_file>(new output_file(handle));
-    } catch (...) {
-        ::close(handle);
-        ::unlink(name->c_str());
-        throw;
-    }
+    return adopt_new_file(handle, path);
 }
 
 std::unique_ptr<output_file>

@@ -76,6 +76,10 @@ public:
 
 private:
     explicit output_file(std::intptr_t handle) : handle_(handle) {}
+    // The output file for the file `path` just created with `handle`; should that fail, the file
+    // is closed and removed before the failure goes on.
+    static std::unique_ptr<output_file> adopt_new_file(std::intptr_t handle,
+                                                       std::wstring_view path);
     // Whether the test seams let `count` more bytes through; false with the disk-full error, or
     // the exception a test chose.
     static bool test_seam_allows(std::size_t count);

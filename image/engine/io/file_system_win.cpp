@@ -59,6 +59,18 @@ std::optional<file_identity> identity_of(std::wstring_view path) {
     return info ? std::optional(identity_from_information(*info)) : std::nullopt;
 }
 
+std::unique_ptr<output_file> output_file::adopt_new_file(std::intptr_t handle,
+                                                         std::wstring_view path) {
+    try {
+        return std::unique_ptr<output_file>(new output_file(handle));
+    } catch (...) {
+        // Nothing owns the new file yet: it goes before the failure does.
+        CloseHandle(reinterpret_cast<HANDLE>(handle));
+        DeleteFileW(std::wstring(path).c_str());
+        throw;
+    }
+}
+
 std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
     const std::wstring name(path);
     HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -66,14 +78,7 @@ std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
     if (file == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    try {
-        return std::unique_ptr<output_file>(new output_file(reinterpret_cast<std::intptr_t>(file)));
-    } catch (...) {
-        // Nothing owns the new file yet: it goes before the failure does.
-        CloseHandle(file);
-        DeleteFileW(name.c_str());
-        throw;
-    }
+    return adopt_new_file(reinterpret_cast<std::intptr_t>(file), name);
 }
 
 std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
@@ -85,13 +90,7 @@ std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
     if (file == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    try {
-        return std::unique_ptr<output_file>(new output_file(reinterpret_cast<std::intptr_t>(file)));
-    } catch (...) {
-        CloseHandle(file);
-        DeleteFileW(name.c_str());
-        throw;
-    }
+    return adopt_new_file(reinterpret_cast<std::intptr_t>(file), name);
 }
 
 // Windows has no files without a name; a save uses a named temporary file instead.

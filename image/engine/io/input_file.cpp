@@ -60,11 +60,7 @@ std::unique_ptr<input_file> input_file::open(std::wstring_view path, status& res
         return nullptr;
     }
     result = status::ok;
-    const file_identity identity{
-        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-        static_cast<std::uint64_t>(info.st_size),
-        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-    return std::unique_ptr<input_file>(new input_file(fd, identity));
+    return std::unique_ptr<input_file>(new input_file(fd, identity_from_stat(info)));
 }
 
 input_file::~input_file() {
