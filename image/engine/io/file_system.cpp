@@ -40,6 +40,21 @@ bool failed() {
     return false;
 }
 
+// What stat() tells of the file `name` names, or (with `follow_last_link` false) lstat() of the
+// name itself; nothing, with the last error set, when there is no name or it fails.
+std::optional<struct stat> status_of(const std::optional<std::string>& name,
+                                     bool follow_last_link = true) {
+    struct stat info {};
+    if (!name) {
+        return std::nullopt;
+    }
+    if ((follow_last_link ? ::stat(name->c_str(), &info) : ::lstat(name->c_str(), &info)) != 0) {
+        failed();
+        return std::nullopt;
+    }
+    return info;
+}
+
 std::string folder_of(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) {
@@ -134,15 +149,8 @@ bool copy_attributes(const std::string& from, int to) {
 } // namespace
 
 std::optional<file_identity> identity_of(std::wstring_view path) {
-    const auto name = native(path);
-    struct stat info {};
-    if (!name || ::stat(name->c_str(), &info) != 0) {
-        if (name) {
-            failed();
-        }
-        return std::nullopt;
-    }
-    return identity_from_stat(info);
+    const auto info = status_of(native(path));
+    return info ? std::optional(identity_from_stat(*info)) : std::nullopt;
 }
 
 std::unique_ptr<output_file> output_file::adopt_new_file(std::intptr_t handle,
@@ -266,10 +274,11 @@ bool output_file::flush() {
 
 bool output_file::copy_attributes_of(std::wstring_view original) {
     const auto name = native(original);
-    struct stat info {};
-    if (!name || ::stat(name->c_str(), &info) != 0) {
-        return name ? failed() : false;
+    const auto found = status_of(name);
+    if (!found) {
+        return false;
     }
+    const struct stat& info = *found;
     // Owner and group follow where the user may set them; a user who may not (saving someone
     // else's file in a shared folder) becomes its owner, as with any program that saves by rename.
     static const uid_t user = ::geteuid();
@@ -295,10 +304,11 @@ bool output_file::close() {
 
 bool may_replace(std::wstring_view path) {
     const auto name = native(path);
-    struct stat info {};
-    if (!name || ::stat(name->c_str(), &info) != 0) {
-        return name ? failed() : false;
+    const auto found = status_of(name);
+    if (!found) {
+        return false;
     }
+    const struct stat& info = *found;
     // access() answers yes to root for any file; a file or folder without write permission bits
     // is still one its owner marked read-only, and a rename would replace the file regardless.
     const std::string folder = folder_of(*name);
@@ -314,14 +324,11 @@ bool may_replace(std::wstring_view path) {
 
 std::optional<std::wstring> file_behind_links(std::wstring_view path) {
     const auto name = native(path);
-    struct stat info {};
-    if (!name || ::lstat(name->c_str(), &info) != 0) {
-        if (name) {
-            failed();
-        }
+    const auto info = status_of(name, false);
+    if (!info) {
         return std::nullopt;
     }
-    if (!S_ISLNK(info.st_mode)) {
+    if (!S_ISLNK(info->st_mode)) {
         return std::wstring(path);
     }
     const std::unique_ptr<char, decltype(&std::free)> target(::realpath(name->c_str(), nullptr),
@@ -341,15 +348,8 @@ std::optional<std::wstring> file_behind_links(std::wstring_view path) {
 }
 
 std::optional<std::uint64_t> name_count(std::wstring_view path) {
-    const auto name = native(path);
-    struct stat info {};
-    if (!name || ::stat(name->c_str(), &info) != 0) {
-        if (name) {
-            failed();
-        }
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(info.st_nlink);
+    const auto info = status_of(native(path));
+    return info ? std::optional(static_cast<std::uint64_t>(info->st_nlink)) : std::nullopt;
 }
 
 bool replace_file(std::wstring_view from, std::wstring_view to) {

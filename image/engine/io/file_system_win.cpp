@@ -52,6 +52,11 @@ std::optional<BY_HANDLE_FILE_INFORMATION> information_of(std::wstring_view path)
     return info;
 }
 
+HANDLE create_for_writing(std::wstring_view path, DWORD disposition) {
+    return CreateFileW(std::wstring(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 } // namespace
 
 std::optional<file_identity> identity_of(std::wstring_view path) {
@@ -72,25 +77,19 @@ std::unique_ptr<output_file> output_file::adopt_new_file(std::intptr_t handle,
 }
 
 std::unique_ptr<output_file> output_file::create(std::wstring_view path) {
-    const std::wstring name(path);
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return nullptr;
-    }
-    return adopt_new_file(reinterpret_cast<std::intptr_t>(file), name);
+    const HANDLE file = create_for_writing(path, CREATE_ALWAYS);
+    return file == INVALID_HANDLE_VALUE
+               ? nullptr
+               : adopt_new_file(reinterpret_cast<std::intptr_t>(file), path);
 }
 
+// CREATE_NEW fails on any existing name, a symbolic link's included. The new file takes the
+// folder's inherited security until it replaces the original and gets the original's.
 std::unique_ptr<output_file> output_file::create_new(std::wstring_view path) {
-    const std::wstring name(path);
-    // CREATE_NEW fails on any existing name, a symbolic link's included. The new file takes the
-    // folder's inherited security until it replaces the original and gets the original's.
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return nullptr;
-    }
-    return adopt_new_file(reinterpret_cast<std::intptr_t>(file), name);
+    const HANDLE file = create_for_writing(path, CREATE_NEW);
+    return file == INVALID_HANDLE_VALUE
+               ? nullptr
+               : adopt_new_file(reinterpret_cast<std::intptr_t>(file), path);
 }
 
 // Windows has no files without a name; a save uses a named temporary file instead.
