@@ -69,19 +69,16 @@ void report_warnings(const gdi::bitmap_plus& bitmap, const std::wstring* path) {
 }
 
 tags::tag_group group_named(const std::wstring& name) {
-    if (name == L"popisne") {
-        return tags::group_descriptive;
+    std::wstring choices;
+    for (const auto& entry : tags::group_entries) {
+        if (name == entry.console_name) {
+            return entry.value;
+        }
+        choices += (choices.empty() ? L"" : L", ") + std::wstring(entry.console_name);
     }
-    if (name == L"gps") {
-        return tags::group_gps;
-    }
-    if (name == L"foto") {
-        return tags::group_photo;
-    }
-    if (name == L"vse") {
-        return tags::group_all;
-    }
-    throw usage_error{"neznámá skupina (možnosti: popisne, gps, foto, vse)"};
+    std::string listed;
+    to_multibyte(choices, code_page_utf8, listed);
+    throw usage_error{"neznámá skupina (možnosti: " + listed + ")"};
 }
 
 } // namespace
@@ -101,8 +98,7 @@ int show_command(const std::vector<std::wstring>& arguments) {
         try {
             gdi::bitmap_plus bitmap(path);
             report_warnings(bitmap, parsed.operands.size() > 1 ? &path : nullptr);
-            tags::missing_tag_list missing;
-            const auto rows = tags::group_rows(group, bitmap.bitmap(), catalogue, missing);
+            const auto rows = tags::group_rows(group, bitmap.bitmap(), catalogue);
             if (parsed.operands.size() > 1) {
                 write(stdout, path + L":\n");
             }
@@ -144,19 +140,17 @@ int dump_command(const std::vector<std::wstring>& arguments) {
 }
 
 int set_command(const std::vector<std::wstring>& arguments) {
-    const std::vector<std::wstring> field_options = {L"title", L"description", L"author",
-                                                     L"make",  L"model",       L"software"};
     std::map<std::wstring, std::wstring> accepted = {{L"j", L"jobs"}, {L"jobs", L"jobs"}};
-    for (const auto& name : field_options) {
-        accepted[name] = name;
+    for (const auto& field : tags::descriptive_fields) {
+        accepted[field.console_option] = field.console_option;
     }
     const auto parsed = parse_arguments(arguments, accepted);
     if (parsed.operands.empty()) {
         throw usage_error{"chybí soubor"};
     }
     tags::descriptive_texts texts;
-    for (std::size_t i = 0; i < field_options.size(); ++i) {
-        const auto found = parsed.options.find(field_options[i]);
+    for (std::size_t i = 0; i < tags::descriptive_fields.size(); ++i) {
+        const auto found = parsed.options.find(tags::descriptive_fields[i].console_option);
         if (found != parsed.options.end()) {
             texts.values[i] = found->second;
         }

@@ -29,9 +29,10 @@ constexpr std::size_t files_per_flush = 128;
 constexpr const char* not_durable_reason = "Změny nelze bezpečně zapsat na disk.";
 
 void apply_texts(gdi::bitmap_plus& bitmap, const descriptive_texts& texts) {
-    for (std::size_t i = 0; i < batch_fields.size(); ++i) {
+    for (std::size_t i = 0; i < descriptive_fields.size(); ++i) {
         if (!texts.values[i].empty()) {
-            gdi::set_text_property(bitmap.bitmap(), static_cast<std::uint32_t>(batch_fields[i]),
+            gdi::set_text_property(bitmap.bitmap(),
+                                   static_cast<std::uint32_t>(descriptive_fields[i].id),
                                    texts.values[i]);
         }
     }

@@ -2,7 +2,7 @@
 // makes many files durable with one flush before it replaces any of them.
 #pragma once
 
-#include "tags/tag_ids.h"
+#include "tags/descriptive_fields.h"
 
 #include <array>
 #include <cstddef>
@@ -12,13 +12,9 @@
 
 namespace kestrov::tags {
 
-// The fields in the order they are written: title, description, author, maker, model, software.
-inline constexpr std::array<tag_id, 6> batch_fields{image_title, image_description, artist, make,
-                                                    model,       software};
-
-// One text per field of batch_fields; an empty text leaves that tag as it is.
+// One text per row of descriptive_fields, in its order; an empty text leaves that tag as it is.
 struct descriptive_texts {
-    std::array<std::wstring, 6> values;
+    std::array<std::wstring, descriptive_fields.size()> values;
 };
 
 struct file_outcome {
@@ -29,7 +25,7 @@ struct file_outcome {
     std::size_t listings = 1; // the entries of the list that name this file
 };
 
-// Loads the file, writes the non-empty texts in field order and saves it over itself. Any
+// Loads the file, writes the non-empty texts in the fields' order and saves it over itself. Any
 // failure leaves the file as it was and is returned as the reason.
 file_outcome write_descriptive_texts(const std::wstring& path, const descriptive_texts& texts);
 

@@ -20,16 +20,16 @@ struct property_row {
 
 using row_list = std::vector<property_row>;
 
-// The rows of `group` for `image` (null when no image is open), in list order: 1 descriptive,
-// 2 GPS, 4 photographic, 7 all three in that order, any other value none. A fill that includes
-// the descriptive rows rebuilds `missing` with the descriptive tags it did not find; the GPS and
-// photographic fills leave it alone.
+// The rows of `group` for `image` (null when no image is open), in the order of its entry in
+// group_entries; a value that is no entry's has none. A fill that includes the descriptive rows
+// rebuilds `missing` with the descriptive tags it did not find; the GPS and photographic fills
+// leave it alone.
 row_list group_rows(tag_group group, imaging::image* image, const tag_catalogue& catalogue,
                     missing_tag_list& missing);
+// The same for a caller that has no use for the missing tags.
+row_list group_rows(tag_group group, imaging::image* image, const tag_catalogue& catalogue);
 
 row_list descriptive_rows(imaging::image* image, const tag_catalogue& catalogue,
                           missing_tag_list& missing);
-row_list gps_rows(imaging::image* image, const tag_catalogue& catalogue);
-row_list photo_rows(imaging::image* image, const tag_catalogue& catalogue);
 
 } // namespace kestrov::tags

@@ -1,26 +1,22 @@
 #include "tags/tag_catalogue.h"
 
+#include "tags/descriptive_fields.h"
+
 #include <utility>
 
 namespace kestrov::tags {
 
 namespace {
 
-// "Zařízrení" is the name users of earlier versions know the camera model by; it stays as it is.
-const std::pair<tag_id, const wchar_t*> known_tags[] = {
-    {artist, L"Autor"},
-    {make, L"Výrobce"},
-    {model, L"Zařízrení"},
+// The tags besides the descriptive texts, whose names come with their own table.
+const std::pair<tag_id, const wchar_t*> other_known_tags[] = {
     {exposure_time, L"Doba expozice"},
     {f_number, L"Clonové číslo"},
     {focal_length, L"Ohnisková vzdálenost"},
     {gps_img_direction, L"Azimut"},
     {gps_latitude, L"Zeměpisná šířka"},
     {gps_longitude, L"Zeměpisná délka"},
-    {image_description, L"Popis"},
     {orientation, L"Orientace"},
-    {image_title, L"Název"},
-    {software, L"Použitý software"},
     {x_resolution, L"Rozlišení vodorovně"},
     {y_resolution, L"Rozlišení svisle"},
 };
@@ -31,7 +27,10 @@ void tag_catalogue::fill() {
     if (!names_.empty()) {
         return;
     }
-    for (const auto& [id, name] : known_tags) {
+    for (const auto& field : descriptive_fields) {
+        names_.emplace(field.id, field.name);
+    }
+    for (const auto& [id, name] : other_known_tags) {
         names_.emplace(id, name);
     }
 }

@@ -59,6 +59,12 @@ std::vector<value_case> value_cases() {
                          shorts(0x0128, {unit})};
         return contents;
     };
+    auto exposure = [&photo](const char* label, std::uint32_t numerator, std::uint32_t denominator,
+                             const wchar_t* text) {
+        return value_case{label, group_photo,
+                          photo({rationals(0x829A, {{numerator, denominator}})}), L"Doba expozice",
+                          text};
+    };
     tiff_contents orientation;
     orientation.ifd0 = {shorts(0x0112, {6})};
     return {
@@ -76,22 +82,14 @@ std::vector<value_case> value_cases() {
          L"123.45 °"},
         {"focal length", group_photo, photo({rationals(0x920A, {{5800, 1000}})}),
          L"Ohnisková vzdálenost", L"5.80 mm"},
-        {"exposure 10/1250", group_photo, photo({rationals(0x829A, {{10, 1250}})}),
-         L"Doba expozice", L"1/125 sek."},
-        {"exposure 10/300", group_photo, photo({rationals(0x829A, {{10, 300}})}), L"Doba expozice",
-         L"1/30 sek."},
-        {"exposure 1/1", group_photo, photo({rationals(0x829A, {{1, 1}})}), L"Doba expozice",
-         L"1/1 sek."},
-        {"exposure 28/10", group_photo, photo({rationals(0x829A, {{28, 10}})}), L"Doba expozice",
-         L"14/5 sek."},
-        {"exposure 0/1", group_photo, photo({rationals(0x829A, {{0, 1}})}), L"Doba expozice",
-         L"0/1 sek."},
-        {"exposure 3/0", group_photo, photo({rationals(0x829A, {{3, 0}})}), L"Doba expozice",
-         L"1/0 sek."},
-        {"exposure 0/0", group_photo, photo({rationals(0x829A, {{0, 0}})}), L"Doba expozice",
-         L"0/0 sek."},
-        {"exposure past 2^31", group_photo, photo({rationals(0x829A, {{4000000000U, 1}})}),
-         L"Doba expozice", L"4000000000/1 sek."},
+        exposure("exposure 10/1250", 10, 1250, L"1/125 sek."),
+        exposure("exposure 10/300", 10, 300, L"1/30 sek."),
+        exposure("exposure 1/1", 1, 1, L"1/1 sek."),
+        exposure("exposure 28/10", 28, 10, L"14/5 sek."),
+        exposure("exposure 0/1", 0, 1, L"0/1 sek."),
+        exposure("exposure 3/0", 3, 0, L"1/0 sek."),
+        exposure("exposure 0/0", 0, 0, L"0/0 sek."),
+        exposure("exposure past 2^31", 4000000000U, 1, L"4000000000/1 sek."),
         {"orientation", group_photo, orientation, L"Orientace", L"6"},
         {"inches", group_photo, resolution(72, 72, 2), L"Rozlišení", L"72.00 x 72.00 pixel/palec"},
         {"centimetres", group_photo, resolution(72, 72, 3), L"Rozlišení",

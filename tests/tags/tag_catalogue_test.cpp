@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <stdexcept>
+#include <string>
 
 namespace kestrov::tags {
 namespace {
@@ -51,6 +53,28 @@ TEST(TagGroups, UnknownStoredGroupSelectsTheDescriptiveEntry) {
     EXPECT_EQ(group_index_of(group_all), 3U);
     EXPECT_EQ(group_index_of(3), 0U);
     EXPECT_EQ(group_index_of(0), 0U);
+}
+
+TEST(DescriptiveFields, EachTextHasItsOwnTagPromptBatchFieldAndConsoleOption) {
+    std::set<tag_id> ids;
+    std::set<std::wstring> prompts;
+    std::set<int> batch_fields;
+    std::set<std::wstring> options;
+    for (const auto& field : descriptive_fields) {
+        ids.insert(field.id);
+        prompts.insert(field.prompt);
+        batch_fields.insert(field.batch_field);
+        options.insert(field.console_option);
+        EXPECT_EQ(find_descriptive_field(field.id), &field);
+    }
+    EXPECT_EQ(ids.size(), descriptive_fields.size());
+    EXPECT_EQ(prompts.size(), descriptive_fields.size());
+    EXPECT_EQ(batch_fields.size(), descriptive_fields.size());
+    EXPECT_EQ(options.size(), descriptive_fields.size());
+    // The batch dialog has a field for each and no more.
+    EXPECT_EQ(*batch_fields.begin(), 0);
+    EXPECT_EQ(*batch_fields.rbegin(), static_cast<int>(descriptive_fields.size()) - 1);
+    EXPECT_EQ(find_descriptive_field(gps_latitude), nullptr);
 }
 
 } // namespace

@@ -26,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using kestrov::testing::corpus_file;
 using kestrov::testing::make_drop;
+using kestrov::testing::send_press;
 using kestrov::testing::wait_for_dialog;
 using kestrov::testing::wait_until;
 using kestrov::testing::window_text_of;
@@ -136,11 +137,6 @@ void drop(HWND dialog, const std::vector<fs::path>& files) {
                  reinterpret_cast<WPARAM>(make_drop(paths)), 0);
 }
 
-void press(HWND dialog, int button) {
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-}
-
 int listed(HWND dialog) {
     return static_cast<int>(SendMessageW(GetDlgItem(dialog, IDC_BATCH_FILES), LB_GETCOUNT, 0, 0));
 }
@@ -194,17 +190,17 @@ TEST_F(BatchDialog, WritesTheFilledFieldIntoTheListedOrSelectedFilesAndKeepsEver
                       files[2], nikon});
         EXPECT_EQ(listed(dialog), 5);
         set_field(dialog, IDC_BATCH_AUTHOR, L"Eva Nováková");
-        press(dialog, IDC_BATCH_WRITE);
+        send_press(dialog, IDC_BATCH_WRITE);
         EXPECT_TRUE(run_ended(dialog));
 
         // Only the selected ones: none selected writes nothing; then the second entry alone.
         untouched = bytes_of(files[0]);
         SendMessageW(GetDlgItem(dialog, IDC_BATCH_SELECTED_ONLY), BM_SETCHECK, BST_CHECKED, 0);
         set_field(dialog, IDC_BATCH_AUTHOR, L"Jan");
-        press(dialog, IDC_BATCH_WRITE);
+        send_press(dialog, IDC_BATCH_WRITE);
         EXPECT_TRUE(run_ended(dialog));
         SendMessageW(GetDlgItem(dialog, IDC_BATCH_FILES), LB_SETSEL, TRUE, 1);
-        press(dialog, IDC_BATCH_WRITE);
+        send_press(dialog, IDC_BATCH_WRITE);
         EXPECT_TRUE(run_ended(dialog));
     }));
     EXPECT_EQ(caption, L"Mirtel info");
@@ -239,7 +235,7 @@ TEST_F(BatchDialog, FilesThatCannotBeWrittenAreReportedInOneBoxAndTheOthersAreWr
         drop(dialog, {files[0], gone, fake, files[1]});
         fs::remove(gone);
         set_field(dialog, IDC_BATCH_AUTHOR, L"Eva");
-        press(dialog, IDC_BATCH_WRITE);
+        send_press(dialog, IDC_BATCH_WRITE);
         summary = close_message_box(dialog);
         EXPECT_TRUE(run_ended(dialog));
     }));
@@ -261,13 +257,13 @@ TEST_F(BatchDialog, ASecondPressDoesNothingAndClosingDuringARunLeavesEveryFileWh
     const bool worker_ended_first = run([&](HWND dialog) {
         drop(dialog, files);
         set_field(dialog, IDC_BATCH_AUTHOR, L"A");
-        press(dialog, IDC_BATCH_WRITE);
+        send_press(dialog, IDC_BATCH_WRITE);
         set_field(dialog, IDC_BATCH_AUTHOR, L"B");
-        press(dialog, IDC_BATCH_WRITE);
+        send_press(dialog, IDC_BATCH_WRITE);
         EXPECT_TRUE(run_ended(dialog));
 
         set_field(dialog, IDC_BATCH_AUTHOR, L"C");
-        press(dialog, IDC_BATCH_WRITE);
+        send_press(dialog, IDC_BATCH_WRITE);
         wait_until([&] {
             const auto caption = window_text_of(dialog);
             progress_seen = caption.find(L" / 200") != std::wstring::npos ? caption.size() : 0;
@@ -308,7 +304,7 @@ TEST_F(BatchDialog, TheEndOfTheSessionStopsTheRunAndWaitsForTheFilesInProgress) 
     ASSERT_TRUE(run([&](HWND dialog) {
         drop(dialog, files);
         set_field(dialog, IDC_BATCH_AUTHOR, L"A");
-        press(dialog, IDC_BATCH_WRITE);
+        send_press(dialog, IDC_BATCH_WRITE);
         wait_until([dialog] {
             const auto caption = window_text_of(dialog);
             return caption.find(L" / 300") != std::wstring::npos &&
@@ -372,7 +368,7 @@ TEST_F(BatchDialog, AFailureDuringARunEndsTheDialogOnlyAfterTheRunsReport) {
                 dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&refuse_caption)));
             list_own_procedure = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&refuse_entries)));
-            press(dialog, IDC_BATCH_WRITE);
+            send_press(dialog, IDC_BATCH_WRITE);
             drop(dialog, {files[2]});
             summary = close_message_box(dialog);
             ended_itself = wait_until([dialog] { return !IsWindow(dialog); });

@@ -17,7 +17,7 @@ using testing::recording_control;
 using testing::scripted_dialog;
 
 // Presses a dialog button the way a click does: the button sends WM_COMMAND to the dialog.
-void press(scripted_dialog& dialog, int id) {
+void click_button(scripted_dialog& dialog, int id) {
     SendMessageW(dialog.item(id).handle, BM_CLICK, 0, 0);
 }
 
@@ -39,13 +39,13 @@ TEST(DialogImpl, OkOfAModalDialogEndsItWithOneAndIsReflectedToTheButton) {
     recording_control<> ok_button;
     scripted_dialog dialog([&](scripted_dialog& self) {
         ok_button.attach(self.item(IDOK).handle);
-        press(self, IDOK);
+        click_button(self, IDOK);
     });
     EXPECT_EQ(dialog.run_modal(), IDOK);
     EXPECT_EQ(dialog.ok_calls, 1);
     EXPECT_EQ(ok_button.reflected(), std::vector<UINT>{reflected_command});
 
-    scripted_dialog cancelled([](scripted_dialog& self) { press(self, IDCANCEL); });
+    scripted_dialog cancelled([](scripted_dialog& self) { click_button(self, IDCANCEL); });
     EXPECT_EQ(cancelled.run_modal(), IDCANCEL);
     EXPECT_EQ(cancelled.cancel_calls, 1);
 }
@@ -53,8 +53,8 @@ TEST(DialogImpl, OkOfAModalDialogEndsItWithOneAndIsReflectedToTheButton) {
 TEST(DialogImpl, WithoutModalOkAndCancelReachTheHooksButDoNotEndTheDialog) {
     bool open_after_buttons = false;
     scripted_dialog dialog([&](scripted_dialog& self) {
-        press(self, IDOK);
-        press(self, IDCANCEL);
+        click_button(self, IDOK);
+        click_button(self, IDCANCEL);
         self.pump();
         open_after_buttons = IsWindowVisible(self.handle) != FALSE;
         self.end_dialog(9);

@@ -12,20 +12,11 @@ build_dir=$3
 source "$source_dir/tests/win/x_windows.sh"
 start_end_to_end "keyboard end-to-end" "$source_dir" "$build_dir"
 
-work=$(mktemp -d)
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-photo="$work/DSCN0010.jpg"
-cp "$source_dir/../shared/corpus/jpg/gps/DSCN0010.jpg" "$photo"
-chmod u+w "$photo" # the samples are read-only
+copy_sample_photo "$source_dir"
 tag_present() { exiftool -s "-$1" "$photo" 2>/dev/null | grep -q "^$1 "; }
 tag_present ImageDescription || fail "the sample has no description to remove"
 
-wine "$exe" "$(winepath -w "$photo" 2>/dev/null)" >/dev/null 2>&1 &
-program=$!
-title="DSCN0010.jpg - Mirtel info"
-window=$(new_window "^${title}\$" 60)
-[[ -n $window ]] || fail "no window titled \"$title\""
-sleep 2 # the first layout and paint
+start_mirtel "$exe" "$photo"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowactivate "$window"
 
 # The descriptive group's first row is the description ("Popis").

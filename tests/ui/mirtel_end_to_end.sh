@@ -14,17 +14,8 @@ build_dir=$3
 source "$source_dir/tests/win/x_windows.sh"
 start_end_to_end "end-to-end" "$source_dir" "$build_dir"
 
-work=$(mktemp -d)
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-cp "$source_dir/../shared/corpus/jpg/gps/DSCN0010.jpg" "$work/"
-chmod u+w "$work/DSCN0010.jpg" # the samples are read-only
-wine "$exe" "$(winepath -w "$work/DSCN0010.jpg" 2>/dev/null)" >/dev/null 2>&1 &
-program=$!
-
-title="DSCN0010.jpg - Mirtel info"
-window=$(new_window "^${title}\$" 60)
-[[ -n $window ]] || fail "no window titled \"$title\""
-sleep 2 # the first layout and paint
+copy_sample_photo "$source_dir"
+start_mirtel "$exe" "$photo"
 mkdir -p "$source_dir/build/screenshots"
 import -window root "$source_dir/build/screenshots/end-to-end-main-window.png" ||
     fail "no screenshot"

@@ -46,6 +46,7 @@ std::pair<HWND, int> dialogs_captioned(const std::wstring& caption) {
 
 using kestrov::testing::dialog_driver;
 using kestrov::testing::dialog_step;
+using kestrov::testing::post_press;
 
 // Drives the dialog that holds `control` from the driver's thread, once it has checked that the
 // dialog is captioned `caption`. Whatever the steps see, they keep for the test thread to check
@@ -55,11 +56,6 @@ dialog_step in_dialog(const std::wstring& caption, int control, std::function<vo
                 EXPECT_EQ(text_of(dialog), caption);
                 steps(dialog);
             }};
-}
-
-void press(HWND dialog, int button) {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }
 
 // Esc as the keyboard gives it to the control with the focus: the dialog's loop makes it Cancel.
@@ -85,15 +81,9 @@ std::wstring link_address(HWND link) {
 std::wstring tip_over(HWND parent, HWND control) {
     for (HWND tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tips != nullptr;
          tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr)) {
-        wchar_t buffer[256] = {};
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = parent;
-        tool.uId = reinterpret_cast<UINT_PTR>(control);
-        tool.lpszText = buffer;
-        SendMessageW(tips, TTM_GETTEXTW, std::size(buffer), reinterpret_cast<LPARAM>(&tool));
-        if (buffer[0] != L'\0') {
-            return buffer;
+        std::wstring text = kestrov::testing::tool_tip_text(tips, parent, control);
+        if (!text.empty()) {
+            return text;
         }
     }
     return {};
@@ -137,7 +127,7 @@ TEST_F(SmallDialogs, TextInputAnswersWhatWasTypedOnOkAndKeepsTheTextOnEscape) {
             text_shown = text_of(edit);
             limit = SendMessageW(edit, EM_GETLIMITTEXT, 0, 0);
             type_into(edit, typed);
-            press(dialog, IDOK);
+            post_press(dialog, IDOK);
         })});
         EXPECT_TRUE(ask_text(application, text, L"Zadej popis obrázku"));
         EXPECT_EQ(driver.finish(), 1U);
@@ -161,7 +151,7 @@ TEST_F(SmallDialogs, TextInputAnswersWhatWasTypedOnOkAndKeepsTheTextOnEscape) {
     {
         dialog_driver driver({in_dialog(L"Mirtel info", IDC_TEXT_EDIT, [&](HWND dialog) {
             type_into(GetDlgItem(dialog, IDC_TEXT_EDIT), L"");
-            press(dialog, IDOK);
+            post_press(dialog, IDOK);
         })});
         EXPECT_TRUE(ask_text(application, text, L"Zadej autora obrázku"));
         EXPECT_EQ(driver.finish(), 1U);
@@ -183,7 +173,7 @@ TEST_F(SmallDialogs, PreferencesShowTheSaveAtOnceFlagAndChangeItOnlyOnOk) {
             shown = SendMessageW(box, BM_GETCHECK, 0, 0);
             SendMessageW(box, BM_CLICK, 0, 0);
             after_click = SendMessageW(box, BM_GETCHECK, 0, 0);
-            press(dialog, button);
+            post_press(dialog, button);
         };
     };
 
@@ -258,7 +248,7 @@ TEST_F(SmallDialogs, AboutBoxShowsTheVersionResourceAndTheLinksAndOpensOnceAtATi
             // Every box found is closed, so a second one opened by mistake ends the test too.
             for (HWND box = dialogs_captioned(caption).first; box != nullptr;
                  box = dialogs_captioned(caption).first) {
-                press(box, IDOK);
+                post_press(box, IDOK);
                 std::this_thread::sleep_for(100ms);
             }
         })});

@@ -2,6 +2,7 @@
 
 #include "ui/scripted_dialog.h"
 #include "ui/test_resource_ids.h"
+#include "win/dialog_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +13,6 @@ namespace {
 
 using testing::scripted_dialog;
 
-std::wstring tip_text(HWND tips, HWND parent, HWND control) {
-    wchar_t buffer[128] = {};
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = parent;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = buffer;
-    SendMessageW(tips, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
-    return buffer;
-}
-
 TEST(ToolTip, ShowsStringResourcesOrNoTextOverTheParentsControls) {
     scripted_dialog dialog([](scripted_dialog& self) {
         tool_tip tips;
@@ -32,8 +22,8 @@ TEST(ToolTip, ShowsStringResourcesOrNoTextOverTheParentsControls) {
         tips.add_tool(button, IDS_TEST_TIP);
         tips.add_tool(edit, 0);
         EXPECT_EQ(SendMessageW(tips.handle, TTM_GETTOOLCOUNT, 0, 0), 2);
-        EXPECT_EQ(tip_text(tips.handle, self.handle, button), L"Otevřít obrázek");
-        EXPECT_EQ(tip_text(tips.handle, self.handle, edit), L"");
+        EXPECT_EQ(testing::tool_tip_text(tips.handle, self.handle, button), L"Otevřít obrázek");
+        EXPECT_EQ(testing::tool_tip_text(tips.handle, self.handle, edit), L"");
 
         const HWND made = tips.handle;
         tips.owned = false; // the tooltip window is the object's whatever owned says

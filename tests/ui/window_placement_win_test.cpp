@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 namespace kestrov {
 namespace {
 
@@ -35,6 +38,29 @@ protected:
         frame.open();
         place(frame.handle, 40, 30, 400, 300);
         save_placement(frame.handle, application);
+    }
+
+    // The edges a test expects the restored frame at; an empty one is not checked.
+    struct expected_edges {
+        std::optional<LONG> left = std::nullopt;
+        std::optional<LONG> top = std::nullopt;
+        std::optional<LONG> right = std::nullopt;
+    };
+
+    // Restores the frame from `stored`, which reaches past the work area, and checks that it was
+    // moved back in with its width kept and its edges where `edges` says.
+    void expect_moved_back(const screen_rect& stored, const expected_edges& edges) {
+        store_window_rect(stored);
+        ASSERT_TRUE(restore_placement(frame.handle));
+        const RECT placed = rect_of(frame.handle);
+        EXPECT_EQ(placed.right - placed.left, stored.right - stored.left);
+        for (const auto& [edge, placed_edge] :
+             {std::pair{edges.left, placed.left}, std::pair{edges.top, placed.top},
+              std::pair{edges.right, placed.right}}) {
+            if (edge) {
+                EXPECT_EQ(placed_edge, *edge);
+            }
+        }
     }
 
     registry_sandbox sandbox;
@@ -73,21 +99,14 @@ TEST_F(placement, ATwentyByteValueIsNotRestored) {
 
 TEST_F(placement, PastTheRightEdgeIsMovedBackWithItsSizeKept) {
     const RECT work = work_area();
-    store_window_rect({work.right - 100, work.top + 50, work.right + 300, work.top + 350});
-    ASSERT_TRUE(restore_placement(frame.handle));
-    const RECT placed = rect_of(frame.handle);
-    EXPECT_EQ(placed.right, work.right);
-    EXPECT_EQ(placed.right - placed.left, 400);
-    EXPECT_EQ(placed.top, work.top + 50);
+    expect_moved_back({work.right - 100, work.top + 50, work.right + 300, work.top + 350},
+                      {.top = work.top + 50, .right = work.right});
 }
 
 TEST_F(placement, LeftOfTheWorkAreaIsMovedToItsLeftEdge) {
     const RECT work = work_area();
-    store_window_rect({work.left - 150, work.top + 40, work.left + 250, work.top + 340});
-    ASSERT_TRUE(restore_placement(frame.handle));
-    const RECT placed = rect_of(frame.handle);
-    EXPECT_EQ(placed.left, work.left);
-    EXPECT_EQ(placed.right - placed.left, 400);
+    expect_moved_back({work.left - 150, work.top + 40, work.left + 250, work.top + 340},
+                      {.left = work.left});
 }
 
 TEST_F(placement, CentreOnMonitorCentresAnOwnedWindowOverItsVisibleOwner) {

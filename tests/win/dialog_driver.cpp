@@ -1,5 +1,6 @@
 #include "win/dialog_driver.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -67,6 +68,27 @@ std::wstring window_text_of(HWND window) {
     text.resize(static_cast<std::size_t>(
         GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+void send_press(HWND dialog, int button) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+void post_press(HWND dialog, int button) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+std::wstring tool_tip_text(HWND tips, HWND parent, HWND control) {
+    wchar_t buffer[256] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = buffer;
+    SendMessageW(tips, TTM_GETTEXTW, std::size(buffer), reinterpret_cast<LPARAM>(&tool));
+    return buffer;
 }
 
 dialog_driver::dialog_driver(std::vector<dialog_step> steps)

@@ -28,6 +28,15 @@ bool wait_until(const std::function<bool()>& condition, int milliseconds = 10000
 // A window's text as its own thread answers WM_GETTEXT.
 std::wstring window_text_of(HWND window);
 
+// Tells `dialog` that `button` was clicked, as the button does (WM_COMMAND, BN_CLICKED). The sent
+// press returns once the dialog has handled it; the posted one returns at once, for a driver
+// whose dialog may open a modal loop of its own in answer.
+void send_press(HWND dialog, int button);
+void post_press(HWND dialog, int button);
+
+// The text that the tooltip window `tips` holds for `control` of `parent`; empty when none.
+std::wstring tool_tip_text(HWND tips, HWND parent, HWND control);
+
 // Acts on the program's dialogs from a second thread, in order: each step waits for a dialog of
 // this process that has control `control` and was not handled before, then acts on it.
 struct dialog_step {

@@ -73,3 +73,27 @@ start_end_to_end() {
     use_bare_wine_prefix "$2" "$3"
     wine reg delete 'HKCU\Software\Kestrov' /f >/dev/null 2>&1 || true
 }
+
+# A writable copy of the sample photo in a folder of the script's own, which goes at the end
+# together with the Wine server and whatever still runs on it. Sets `work` and `photo`.
+#   copy_sample_photo SOURCE_DIR
+copy_sample_photo() {
+    work=$(mktemp -d)
+    trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+    photo="$work/DSCN0010.jpg"
+    cp "$1/../shared/corpus/jpg/gps/DSCN0010.jpg" "$photo"
+    chmod u+w "$photo" # the samples are read-only
+}
+
+# Starts Mirtel.exe with a file on its command line and waits for its main window, titled with the
+# file's name, to be laid out and painted. Sets `program` (for wait_for_exit), `title` and
+# `window`.
+#   start_mirtel MIRTEL_EXE FILE
+start_mirtel() {
+    wine "$1" "$(winepath -w "$2" 2>/dev/null)" >/dev/null 2>&1 &
+    program=$!
+    title="$(basename "$2") - Mirtel info"
+    window=$(new_window "^${title}\$" 60)
+    [[ -n $window ]] || fail "no window titled \"$title\""
+    sleep 2 # the first layout and paint
+}

@@ -28,10 +28,11 @@ namespace {
 constexpr UINT message_batch_progress = WM_APP + 20;
 constexpr UINT message_batch_ended = WM_APP + 21;
 
-// The fields in the order of tags::batch_fields.
-constexpr int field_ids[] = {IDC_BATCH_TITLE, IDC_BATCH_DESCRIPTION, IDC_BATCH_AUTHOR,
-                             IDC_BATCH_MAKER, IDC_BATCH_MODEL,       IDC_BATCH_SOFTWARE};
-static_assert(std::size(field_ids) == tags::batch_fields.size());
+// The edit control of a descriptive text: the template numbers the fields from the top.
+constexpr int field_control(const tags::descriptive_field& field) {
+    return IDC_BATCH_TITLE + field.batch_field;
+}
+static_assert(IDC_BATCH_SOFTWARE - IDC_BATCH_TITLE + 1 == tags::descriptive_fields.size());
 
 // Posts until the message is queued or the dialog is gone: the end of a run must not get lost in
 // a full queue, or the dialog would wait for it for ever.
@@ -149,7 +150,7 @@ void dlg_popisne_tagy::start_writing() {
     // the next run only, and the worker needs nothing from the dialog's windows.
     tags::descriptive_texts texts;
     for (std::size_t i = 0; i < texts.values.size(); ++i) {
-        texts.values[i] = item_text(field_ids[i]);
+        texts.values[i] = item_text(field_control(tags::descriptive_fields[i]));
     }
     auto paths = files_to_write();
     if (paths.empty()) {

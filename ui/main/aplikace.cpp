@@ -65,7 +65,6 @@ void aplikace::start() {
         std::make_unique<std::vector<std::wstring>>(kestrov::decodable_extensions());
     tag_catalogue = std::make_unique<tags::tag_catalogue>();
     tag_catalogue->fill();
-    missing_tags = std::make_unique<tags::missing_tag_list>();
     settings = std::make_unique<settings_record>();
     load_settings(*settings);
 
@@ -79,7 +78,6 @@ void aplikace::tear_down() {
     toolbar_images.reset();
     tag_catalogue.reset();
     supported_extensions.reset();
-    missing_tags.reset();
     release_resources();
     if (com_initialized_) {
         CoUninitialize();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "image/bitmap_plus.h"
+#include "tags/tag_ids.h"
 #include "ui/main/listview_seznam.h"
 #include "ui/toolkit/combo_box.h"
 #include "ui/toolkit/rebar.h"
@@ -14,6 +15,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,12 +46,12 @@ public:
     // The property commands: edit the tracked row's text, add a descriptive text the image lacks,
     // remove the tracked row's item. Each saves at once or sets the modified flag.
     void edit_property();
-    void edit_title();
-    void edit_description();
-    void edit_artist();
-    void edit_maker();
-    void edit_model();
-    void edit_software();
+    void edit_title() { edit_descriptive(kestrov::tags::image_title); }
+    void edit_description() { edit_descriptive(kestrov::tags::image_description); }
+    void edit_artist() { edit_descriptive(kestrov::tags::artist); }
+    void edit_maker() { edit_descriptive(kestrov::tags::make); }
+    void edit_model() { edit_descriptive(kestrov::tags::model); }
+    void edit_software() { edit_descriptive(kestrov::tags::software); }
     void add_property();
     void remove_property();
     void commit_change();
@@ -66,6 +68,9 @@ public:
 
 private:
     void create_bars();
+    void destroy_bars();
+    // The children, the menu and the font, in the one order both closing and destruction use.
+    void tear_down_children();
     void fill_group_combo();
     void layout(WPARAM wparam, LPARAM lparam);
     void apply_fonts();
@@ -85,7 +90,12 @@ private:
     bool image_open() const;
     // The tag id of the tracked row; nothing when no row is tracked or the list cannot say.
     std::optional<std::uint32_t> tracked_tag() const;
-    void edit_text(std::uint32_t tag, const wchar_t* prompt);
+    // Asks for the descriptive text `id` with its own prompt and writes the answer; a tag that is
+    // no descriptive text is left alone.
+    void edit_descriptive(kestrov::tags::tag_id id);
+    static void show_error(const std::exception& failure);
+    // Saves the image over its file and tells what the user should know of a save that worked.
+    static void save_image(kestrov::gdi::bitmap_plus& image);
     // Makes a change in the image and commits it. A failure is shown and the program goes on:
     // a change the image refused leaves it as it was; one the file refused stays in the image,
     // marked as not yet saved, for the user to save again.

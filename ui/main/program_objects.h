@@ -15,6 +15,5 @@ class okno_hlavni;
 extern std::unique_ptr<aplikace> app;
 extern std::unique_ptr<std::vector<std::wstring>> supported_extensions;
 extern std::unique_ptr<kestrov::tags::tag_catalogue> tag_catalogue;
-extern std::unique_ptr<kestrov::tags::missing_tag_list> missing_tags;
 extern std::unique_ptr<kestrov::settings_record> settings;
 extern std::unique_ptr<okno_hlavni> main_window;
