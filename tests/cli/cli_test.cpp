@@ -2,6 +2,7 @@
 #include "base/text_conversion.h"
 #include "image/bitmap_plus.h"
 #include "image/property_readers.h"
+#include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 #include "tags/group_rows.h"
 
@@ -62,9 +63,7 @@ run_result run(const std::vector<std::string>& arguments) {
     }
     const int status = ::pclose(pipe);
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(errors, std::ios::binary);
-    result.errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    in.close();
+    result.errors = kestrov::testing::file_text(errors);
     std::error_code ignored;
     fs::remove(errors, ignored);
     return result;
@@ -213,8 +212,7 @@ TEST(CliSetInterrupted, StopsCleanlyAndLeavesNoTemporaryFiles) {
         if (signal_number == SIGINT) {
             ASSERT_TRUE(WIFEXITED(status));
             EXPECT_EQ(WEXITSTATUS(status), 1);
-            std::ifstream in(errors);
-            const std::string said(std::istreambuf_iterator<char>(in), {});
+            const std::string said = kestrov::testing::file_text(errors);
             EXPECT_NE(said.find("Zápis byl přerušen; zbylých " +
                                 std::to_string(file_count - written) + " souborů"),
                       std::string::npos)
@@ -245,8 +243,7 @@ TEST_F(CliWriteTest, DumpShowsLengthTypeAndBytesAndRemoveTakesItemsAway) {
 
 TEST(CliShow, ADamagedFileIsShownAsFarAsReadableWithAWarningOnStderr) {
     // A photo cut off after its Exif segment, in the middle of the next segment's header.
-    std::ifstream in(corpus / "jpg" / "Canon_40D.jpg", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes = kestrov::testing::file_text(corpus / "jpg" / "Canon_40D.jpg");
     std::size_t end = 2;
     for (bool exif = false; !exif && end + 4 <= bytes.size();) {
         exif = static_cast<unsigned char>(bytes[end + 1]) == 0xE1;

@@ -18,10 +18,6 @@ using namespace imaging::testing;
 
 class BitmapPlusTest : public ::testing::Test {
 protected:
-    std::wstring write(const std::string& name, const std::vector<std::byte>& bytes) {
-        return folder_.write(name, bytes).wstring();
-    }
-
     kestrov::testing::temporary_folder folder_;
 };
 
@@ -32,7 +28,7 @@ std::vector<std::byte> tiff_with_artist(const std::string& artist) {
 }
 
 TEST_F(BitmapPlusTest, LoadKeepsTheImageAndItsPath) {
-    const auto path = write("a.tif", tiff_with_artist("Eva"));
+    const auto path = folder_.write("a.tif", tiff_with_artist("Eva")).wstring();
     bitmap_plus bitmap(path);
     ASSERT_NE(bitmap.bitmap(), nullptr);
     EXPECT_EQ(bitmap.file_name(), path);
@@ -42,7 +38,7 @@ TEST_F(BitmapPlusTest, LoadKeepsTheImageAndItsPath) {
 }
 
 TEST_F(BitmapPlusTest, MissingFileRaisesWithFileNotFoundAndLeavesItEmpty) {
-    bitmap_plus bitmap(write("a.tif", tiff_with_artist("Eva")));
+    bitmap_plus bitmap(folder_.write("a.tif", tiff_with_artist("Eva")).wstring());
     try {
         bitmap.load((folder_.path() / "missing.jpg").wstring());
         FAIL() << "no exception";
@@ -56,7 +52,8 @@ TEST_F(BitmapPlusTest, MissingFileRaisesWithFileNotFoundAndLeavesItEmpty) {
 }
 
 TEST_F(BitmapPlusTest, FileThatIsNoImageRaisesUnknownFormatWhateverItsName) {
-    const auto path = write("photo.jpg", bytes_of("just some text, not a picture"));
+    const auto path =
+        folder_.write("photo.jpg", bytes_of("just some text, not a picture")).wstring();
     bitmap_plus bitmap;
     try {
         bitmap.load(path);

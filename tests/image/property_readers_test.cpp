@@ -12,23 +12,12 @@ namespace kestrov::gdi {
 namespace {
 
 using namespace imaging::testing;
-using imaging::byte_order;
-
-std::unique_ptr<imaging::image> image_with(const tiff_contents& contents) {
-    auto image = imaging::image::from_bytes(build_tiff(contents, byte_order::big));
-    EXPECT_EQ(image->last_status(), imaging::status::ok);
-    return image;
-}
-
-field raw_ascii(std::uint16_t tag, std::initializer_list<std::uint8_t> bytes) {
-    return {tag, 2, static_cast<std::uint32_t>(bytes.size()), bytes_of(bytes)};
-}
 
 TEST(GetTextProperty, DecodesUtf8AndStopsAtTheFirstZero) {
     tiff_contents contents;
     contents.ifd0 = {ascii(0x013B, "Žluťoučký kůň"), raw_ascii(0x0131, {'a', 'b', 0, 'c'}),
                      raw_ascii(0x010F, {'E', 'n', 'd'})};
-    auto image = image_with(contents);
+    auto image = tiff_image(contents);
     std::wstring text;
     ASSERT_TRUE(get_text_property(image.get(), 0x013B, text));
     EXPECT_EQ(text, L"Žluťoučký kůň");
@@ -41,7 +30,7 @@ TEST(GetTextProperty, DecodesUtf8AndStopsAtTheFirstZero) {
 TEST(GetTextProperty, EmptyTextIsDeliveredAsEmpty) {
     tiff_contents contents;
     contents.ifd0 = {raw_ascii(0x0320, {0})};
-    auto image = image_with(contents);
+    auto image = tiff_image(contents);
     std::wstring text = L"old";
     ASSERT_TRUE(get_text_property(image.get(), 0x0320, text));
     EXPECT_TRUE(text.empty());
@@ -51,7 +40,7 @@ TEST(GetTextProperty, LegacyCodePageTextsAndOtherTypesReadAsAbsent) {
     tiff_contents contents;
     // "kůň" in Windows-1250: single bytes above 127.
     contents.ifd0 = {raw_ascii(0x013B, {'k', 0xF9, 0xF2, 0}), undefined(0x010E, {'a', 'b', 0})};
-    auto image = image_with(contents);
+    auto image = tiff_image(contents);
     std::wstring text = L"unchanged";
     EXPECT_FALSE(get_text_property(image.get(), 0x013B, text));
     EXPECT_FALSE(get_text_property(image.get(), 0x010E, text));
@@ -62,7 +51,7 @@ TEST(GetTextProperty, LegacyCodePageTextsAndOtherTypesReadAsAbsent) {
 TEST(GetShortAndAsciiCharProperty, TakeTheFirstValueOfTheirOwnTypeOnly) {
     tiff_contents contents;
     contents.ifd0 = {shorts(0x0112, {8, 1}), ascii(0x010F, "Pentax"), longs(0x0100, {640})};
-    auto image = image_with(contents);
+    auto image = tiff_image(contents);
     std::uint16_t value = 99;
     ASSERT_TRUE(get_short_property(image.get(), 0x0112, value));
     EXPECT_EQ(value, 8);
@@ -78,7 +67,7 @@ TEST(GetRationalProperty, DividesInFloatingPointWithoutCheckingTheDenominator) {
     tiff_contents contents;
     contents.ifd0 = {rationals(0x011A, {{1, 0}}), rationals(0x011B, {{0, 0}})};
     contents.exif = {rationals(0x829A, {{1, 160}})};
-    auto image = image_with(contents);
+    auto image = tiff_image(contents);
     double value = 0;
     ASSERT_TRUE(get_rational_property(image.get(), 0x829A, value));
     EXPECT_DOUBLE_EQ(value, 1.0 / 160.0);
@@ -92,7 +81,7 @@ TEST(GetGpsCoordinates, CombineDegreesMinutesSecondsInTheirOrderWithTheHemispher
     tiff_contents contents;
     contents.gps = {ascii(1, "n"), rationals(2, {{50, 1}, {5, 1}, {1234, 100}}), ascii(3, "W"),
                     rationals(4, {{14, 1}, {2540, 100}, {0, 1}})};
-    auto image = image_with(contents);
+    auto image = tiff_image(contents);
     double latitude = 0;
     bool north = false;
     ASSERT_TRUE(get_gps_latitude(image.get(), latitude, north));
@@ -109,7 +98,7 @@ TEST(GetGpsCoordinates, WithoutReferenceOrWithFewerThanThreeRationalsReadAsAbsen
     tiff_contents contents;
     contents.gps = {rationals(2, {{50, 1}, {5, 1}, {0, 1}}), ascii(3, "E"),
                     rationals(4, {{14, 1}, {25, 1}})};
-    auto image = image_with(contents);
+    auto image = tiff_image(contents);
     double value = -1;
     bool flag = true;
     EXPECT_FALSE(get_gps_latitude(image.get(), value, flag));
@@ -122,7 +111,7 @@ TEST(GetGpsCoordinates, AnyReferenceOtherThanNorthMeansSouth) {
     for (const char* reference : {"S", "s", "X"}) {
         tiff_contents contents;
         contents.gps = {ascii(1, reference), rationals(2, {{10, 1}, {0, 1}, {0, 1}})};
-        auto image = image_with(contents);
+        auto image = tiff_image(contents);
         double value = 0;
         bool north = true;
         ASSERT_TRUE(get_gps_latitude(image.get(), value, north));
@@ -131,7 +120,7 @@ TEST(GetGpsCoordinates, AnyReferenceOtherThanNorthMeansSouth) {
 }
 
 TEST(PropertyReaders, AMissingItemIsRecordedAsTheImagesLastStatus) {
-    auto image = image_with({});
+    auto image = tiff_image({});
     std::uint16_t value = 0;
     EXPECT_FALSE(get_short_property(image.get(), 0x0112, value));
     EXPECT_EQ(image->last_status(), imaging::status::property_not_found);

@@ -5,19 +5,21 @@
 #include "base/kestrov_exception.h"
 #include "base/system_message.h"
 #include "image/bitmap_plus.h"
+#include "image/edited_photo.h"
 #include "image/engine/containers/tiff_builder.h"
 #include "image/engine/io/file_system.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
 #include "image/property_writer.h"
 #include "image/saving.h"
+#include "support/failure_of.h"
+#include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
@@ -31,11 +33,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace imaging::testing;
-
-std::string text_of(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using kestrov::testing::failure_of;
+using kestrov::testing::file_text;
 
 std::vector<std::byte> tiff(const std::string& artist) {
     tiff_contents contents;
@@ -69,9 +68,7 @@ class SafeReplace : public ::testing::Test {
 protected:
     fs::path photo() { return folder_.write("a.tif", tiff("Eva")); }
     static void save_with_artist(const fs::path& path, const std::wstring& artist) {
-        bitmap_plus bitmap(path.wstring());
-        set_text_property(bitmap.bitmap(), 0x013B, artist);
-        bitmap.save();
+        kestrov::testing::edited_photo(path, artist).save();
     }
     kestrov::testing::temporary_folder folder_;
 };
@@ -88,9 +85,9 @@ TEST_F(SafeReplace, FilesAndLinksNamedLikeTheTemporaryFileAreNeverTouched) {
 
     save_with_artist(path, L"Petr");
     EXPECT_EQ(artist_of(path), L"Petr");
-    EXPECT_EQ(text_of(folder_.path() / "a.tif_temp_.tif"), "my notes");
-    EXPECT_EQ(text_of(folder_.path() / "a.tif_temp_2.tif"), "leftover");
-    EXPECT_EQ(text_of(victim), "somebody's file");
+    EXPECT_EQ(file_text(folder_.path() / "a.tif_temp_.tif"), "my notes");
+    EXPECT_EQ(file_text(folder_.path() / "a.tif_temp_2.tif"), "leftover");
+    EXPECT_EQ(file_text(victim), "somebody's file");
     if (linked) {
         EXPECT_TRUE(fs::is_symlink(folder_.path() / "a.tif_temp_3.tif"));
     }
@@ -131,8 +128,7 @@ TEST_F(SafeReplace, OtherHardLinksKeepTheOldContentAndTheSaveSaysSo) {
     if (failed || fs::hard_link_count(path) != 2) {
         GTEST_SKIP() << "this system counts no hard links here";
     }
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    kestrov::testing::edited_photo bitmap(path);
     EXPECT_TRUE(bitmap.save().other_names_keep_old_content);
     EXPECT_EQ(artist_of(path), L"Petr");
     EXPECT_EQ(artist_of(other), L"Eva");
@@ -143,17 +139,14 @@ TEST_F(SafeReplace, OtherHardLinksKeepTheOldContentAndTheSaveSaysSo) {
 
 TEST_F(SafeReplace, AReplaceThatFailsKeepsTheFileTheEditsAndItsOwnError) {
     const auto path = photo();
-    const auto original = text_of(path);
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto original = file_text(path);
+    kestrov::testing::edited_photo bitmap(path);
     imaging::fail_next_for_testing(imaging::failing_step::replace, win32::error_sharing_violation);
-    try {
-        bitmap.save();
-        ADD_FAILURE() << "a failed replace was reported as saved";
-    } catch (const kestrov_exception& error) {
-        EXPECT_EQ(error.code(), hresult_from_win32(win32::error_sharing_violation));
+    if (const auto error = failure_of<kestrov_exception>(
+            [&] { bitmap.save(); }, "a failed replace was reported as saved")) {
+        EXPECT_EQ(error->code(), hresult_from_win32(win32::error_sharing_violation));
     }
-    EXPECT_EQ(text_of(path), original);
+    EXPECT_EQ(file_text(path), original);
     EXPECT_EQ(names_in(folder_.path()), std::set<std::string>{"a.tif"});
     std::wstring artist;
     ASSERT_NE(bitmap.bitmap(), nullptr);
@@ -166,14 +159,12 @@ TEST_F(SafeReplace, AReplaceThatFailsKeepsTheFileTheEditsAndItsOwnError) {
 
 TEST_F(SafeReplace, TheReplaceIsMadeDurableAndAFailedFlushIsReported) {
     const auto path = photo();
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    kestrov::testing::edited_photo bitmap(path);
     imaging::fail_next_for_testing(imaging::failing_step::durable_replace, win32::error_io_device);
-    try {
-        bitmap.save();
-        ADD_FAILURE() << "a save whose folder was not flushed was reported as durable";
-    } catch (const kestrov_exception& error) {
-        EXPECT_EQ(std::string(error.what()), replaced_but_not_durable(win32::error_io_device));
+    if (const auto error = failure_of<kestrov_exception>(
+            [&] { bitmap.save(); },
+            "a save whose folder was not flushed was reported as durable")) {
+        EXPECT_EQ(std::string(error->what()), replaced_but_not_durable(win32::error_io_device));
     }
     imaging::fail_next_for_testing(imaging::failing_step::none, 0);
     // The new content is in place (nothing is as it was), and the image shows it.
@@ -190,18 +181,16 @@ TEST_F(SafeReplace, AWriterThatRefusesNamesItsOwnCauseNotAnEarlierError) {
     }
     contents.ifd0.push_back(ascii(0x013B, "Eva"));
     const auto path = folder_.write("full.tif", build_tiff(contents, imaging::byte_order::big));
-    const auto original = text_of(path);
+    const auto original = file_text(path);
     bitmap_plus bitmap(path.wstring());
     set_text_property(bitmap.bitmap(), 0x010E, L"Popis");
-    try {
-        bitmap.save();
-        ADD_FAILURE() << "a directory past the entry limit was written";
-    } catch (const gdiplus_exception& error) {
-        EXPECT_EQ(error.status(), imaging::status::value_overflow);
-        EXPECT_EQ(std::string(error.what()),
+    if (const auto error = failure_of<gdiplus_exception>(
+            [&] { bitmap.save(); }, "a directory past the entry limit was written")) {
+        EXPECT_EQ(error->status(), imaging::status::value_overflow);
+        EXPECT_EQ(std::string(error->what()),
                   system_message(hresult_from_win32(win32::error_file_too_large)));
     }
-    EXPECT_EQ(text_of(path), original);
+    EXPECT_EQ(file_text(path), original);
     EXPECT_EQ(names_in(folder_.path()), std::set<std::string>{"full.tif"});
 }
 

@@ -3,12 +3,14 @@
 
 #include "base/kestrov_exception.h"
 #include "base/system_message.h"
+#include "image/edited_photo.h"
 #include "image/engine/containers/tiff_builder.h"
 #include "image/engine/formats/jpeg/jpeg_reader.h"
 #include "image/engine/io/file_system.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"
 #include "image/property_writer.h"
+#include "support/failure_of.h"
 #include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 
@@ -28,14 +30,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace imaging::testing;
+using kestrov::testing::failure_of;
 
 class SavingTest : public ::testing::Test {
 protected:
-    fs::path write(const std::string& name, const std::vector<std::byte>& bytes) {
-        return folder_.write(name, bytes);
-    }
-    std::size_t files_in_folder() const { return folder_.file_count(); }
-
     static std::vector<std::byte> tiff(const std::string& artist) {
         tiff_contents contents;
         contents.ifd0 = {ascii(0x013B, artist), shorts(0x0112, {1})};
@@ -90,37 +88,34 @@ TEST(TemporaryName, AppendsTempAndTheExtension) {
 }
 
 TEST_F(SavingTest, SaveWritesTheItemsAndLeavesNoTemporaryFile) {
-    const auto path = write("photo.TIF", tiff("Eva"));
+    const auto path = folder_.write("photo.TIF", tiff("Eva"));
     bitmap_plus bitmap(path.wstring());
     set_text_property(bitmap.bitmap(), 0x013B, L"Žluťoučký kůň");
     bitmap.save();
     EXPECT_EQ(bitmap.file_name(), path.wstring());
     EXPECT_EQ(artist_of(bitmap), L"Žluťoučký kůň");
-    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(folder_.file_count(), 1U);
 
     // A second save right after the first works the same way.
     set_text_property(bitmap.bitmap(), 0x0320, L"Název");
     bitmap.save();
     bitmap_plus reread(path.wstring());
     EXPECT_EQ(artist_of(reread), L"Žluťoučký kůň");
-    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(folder_.file_count(), 1U);
 }
 
 TEST_F(SavingTest, ReadOnlyFileIsRefusedAndKeepsFileAndEdits) {
     const auto original = tiff("Eva");
-    const auto path = write("photo.tif", original);
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto path = folder_.write("photo.tif", original);
+    kestrov::testing::edited_photo bitmap(path);
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    try {
-        bitmap.save();
-        FAIL() << "a read-only file was saved";
-    } catch (const kestrov_exception& error) {
-        EXPECT_EQ(error.code(), 0x80070005U);
+    if (const auto error =
+            failure_of<kestrov_exception>([&] { bitmap.save(); }, "a read-only file was saved")) {
+        EXPECT_EQ(error->code(), 0x80070005U);
     }
     EXPECT_EQ(kestrov::testing::file_bytes(path), original);
-    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(folder_.file_count(), 1U);
     EXPECT_EQ(artist_of(bitmap), L"Petr");
 }
 
@@ -129,9 +124,8 @@ TEST_F(SavingTest, ReadOnlyFolderIsRefusedAndKeepsTheFile) {
     GTEST_SKIP() << "Windows has no read-only folders in this sense";
 #endif
     const auto original = tiff("Eva");
-    const auto path = write("photo.tif", original);
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto path = folder_.write("photo.tif", original);
+    kestrov::testing::edited_photo bitmap(path);
     const auto folder_permissions = fs::status(folder_.path()).permissions();
     fs::permissions(folder_.path(),
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -139,37 +133,33 @@ TEST_F(SavingTest, ReadOnlyFolderIsRefusedAndKeepsTheFile) {
     EXPECT_THROW(bitmap.save(), kestrov_exception);
     fs::permissions(folder_.path(), folder_permissions);
     EXPECT_EQ(kestrov::testing::file_bytes(path), original);
-    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(folder_.file_count(), 1U);
 }
 
 TEST_F(SavingTest, FileDeletedSinceLoadingIsReportedAndNothingIsLeft) {
-    const auto path = write("photo.tif", tiff("Eva"));
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto path = folder_.write("photo.tif", tiff("Eva"));
+    kestrov::testing::edited_photo bitmap(path);
     std::error_code deleted;
     fs::remove(path, deleted);
     if (deleted || fs::exists(path)) {
         GTEST_SKIP() << "this system keeps an open file from being deleted";
     }
     EXPECT_THROW(bitmap.save(), kestrov_exception);
-    EXPECT_EQ(files_in_folder(), 0U);
+    EXPECT_EQ(folder_.file_count(), 0U);
 }
 
 TEST_F(SavingTest, AWriteFailingPartWayLeavesTheOriginalAndNoTemporaryFile) {
     const auto original = tiff("Eva");
-    const auto path = write("photo.tif", original);
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto path = folder_.write("photo.tif", original);
+    kestrov::testing::edited_photo bitmap(path);
     imaging::output_file::fail_writes_after_for_testing(20);
-    try {
-        bitmap.save();
-        ADD_FAILURE() << "a failed write was reported as saved";
-    } catch (const gdiplus_exception& error) {
-        EXPECT_EQ(std::string(error.what()), system_message(0x80070070)); // the disk is full
+    if (const auto error = failure_of<gdiplus_exception>([&] { bitmap.save(); },
+                                                         "a failed write was reported as saved")) {
+        EXPECT_EQ(std::string(error->what()), system_message(0x80070070)); // the disk is full
     }
     imaging::output_file::fail_writes_after_for_testing(std::nullopt);
     EXPECT_EQ(kestrov::testing::file_bytes(path), original);
-    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(folder_.file_count(), 1U);
     EXPECT_EQ(artist_of(bitmap), L"Petr");
 }
 
@@ -177,18 +167,16 @@ TEST_F(SavingTest, AnExifBlockPastTheSegmentLimitIsRefusedAndKeepsTheFile) {
     tiff_contents contents;
     contents.ifd0 = {ascii(0x010F, "Canon")};
     const auto original = jpeg(contents);
-    const auto path = write("photo.jpg", original);
+    const auto path = folder_.write("photo.jpg", original);
 
     bitmap_plus bitmap(path.wstring());
     set_text_property(bitmap.bitmap(), 0x010E, std::wstring(70000, L'a'));
-    try {
-        bitmap.save();
-        ADD_FAILURE() << "an Exif block over 64 KB was saved";
-    } catch (const gdiplus_exception& error) {
-        EXPECT_EQ(error.status(), imaging::status::value_overflow);
+    if (const auto error = failure_of<gdiplus_exception>([&] { bitmap.save(); },
+                                                         "an Exif block over 64 KB was saved")) {
+        EXPECT_EQ(error->status(), imaging::status::value_overflow);
     }
     EXPECT_EQ(kestrov::testing::file_bytes(path), original);
-    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(folder_.file_count(), 1U);
 }
 
 TEST_F(SavingTest, AnExceptionInsideTheWriteIsReportedAndLeavesNothingBehind) {
@@ -199,9 +187,8 @@ TEST_F(SavingTest, AnExceptionInsideTheWriteIsReportedAndLeavesNothingBehind) {
                      system_message(0x80070008)}, // not enough memory
           std::tuple{std::make_exception_ptr(std::runtime_error("writer")),
                      imaging::status::generic_error, system_message(e_unexpected)}}) {
-        const auto path = write("photo.tif", original);
-        bitmap_plus bitmap(path.wstring());
-        set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+        const auto path = folder_.write("photo.tif", original);
+        kestrov::testing::edited_photo bitmap(path);
         // Over the own file (through the temporary file), and to another file.
         for (const bool own : {true, false}) {
             imaging::output_file::throw_from_writes_after_for_testing(20, error);
@@ -214,7 +201,7 @@ TEST_F(SavingTest, AnExceptionInsideTheWriteIsReportedAndLeavesNothingBehind) {
             }
             imaging::output_file::throw_from_writes_after_for_testing(0, nullptr);
             EXPECT_EQ(kestrov::testing::file_bytes(path), original);
-            EXPECT_EQ(files_in_folder(), 1U);
+            EXPECT_EQ(folder_.file_count(), 1U);
             EXPECT_EQ(artist_of(bitmap), L"Petr");
         }
         // The image is still whole: the next save works.
@@ -227,7 +214,7 @@ TEST_F(SavingTest, AnExceptionInsideTheWriteIsReportedAndLeavesNothingBehind) {
 TEST_F(SavingTest, IdsTheContainerCannotStoreAreRefusedAndChangeNothing) {
     tiff_contents contents;
     contents.ifd0 = {ascii(0x010F, "Canon")};
-    const auto path = write("photo.jpg", jpeg(contents));
+    const auto path = folder_.write("photo.jpg", jpeg(contents));
     bitmap_plus bitmap(path.wstring());
     imaging::image& image = *bitmap.bitmap();
     char text[] = "Nikon";
@@ -245,7 +232,7 @@ TEST_F(SavingTest, IdsTheContainerCannotStoreAreRefusedAndChangeNothing) {
     // is a page).
     const imaging::PropertyItem thumbnail_width{0x5020, 2, imaging::property_type::short_, &width};
     EXPECT_EQ(image.set_property_item(thumbnail_width), imaging::status::ok);
-    bitmap_plus tiff_file(write("page.tif", tiff("Eva")).wstring());
+    bitmap_plus tiff_file(folder_.write("page.tif", tiff("Eva")).wstring());
     EXPECT_EQ(tiff_file.bitmap()->set_property_item(thumbnail_width),
               imaging::status::property_not_supported);
 
@@ -275,19 +262,18 @@ TEST_F(SavingTest, FileChangedOnDiskSinceLoadingIsNotOverwritten) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows refuses other writers while the image holds its file open";
 #endif
-    const auto path = write("photo.tif", tiff("Eva"));
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto path = folder_.write("photo.tif", tiff("Eva"));
+    kestrov::testing::edited_photo bitmap(path);
     const auto newer = tiff("Somebody else");
-    write("photo.tif", newer);
+    folder_.write("photo.tif", newer);
     fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(5));
     EXPECT_THROW(bitmap.save(), kestrov_exception);
     EXPECT_EQ(kestrov::testing::file_bytes(path), newer);
-    EXPECT_EQ(files_in_folder(), 1U);
+    EXPECT_EQ(folder_.file_count(), 1U);
 }
 
 TEST_F(SavingTest, EncoderOfAnotherFormatIsRefusedAndLeavesNothing) {
-    const auto path = write("photo.tif", tiff("Eva"));
+    const auto path = folder_.write("photo.tif", tiff("Eva"));
     bitmap_plus bitmap(path.wstring());
     const auto other = folder_.path() / "copy.png";
     try {
@@ -301,9 +287,8 @@ TEST_F(SavingTest, EncoderOfAnotherFormatIsRefusedAndLeavesNothing) {
 }
 
 TEST_F(SavingTest, SaveAsTheOwnNameInAnotherCaseSavesOverTheOwnFile) {
-    const auto path = write("photo.tif", tiff("Eva"));
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto path = folder_.write("photo.tif", tiff("Eva"));
+    kestrov::testing::edited_photo bitmap(path);
     auto shouted = path.wstring();
     std::transform(shouted.begin(), shouted.end(), shouted.begin(),
                    [](wchar_t c) { return c == L't' ? L'T' : c; });
@@ -314,9 +299,8 @@ TEST_F(SavingTest, SaveAsTheOwnNameInAnotherCaseSavesOverTheOwnFile) {
 }
 
 TEST_F(SavingTest, SaveToAnotherFileLeavesTheImageBoundToItsOwn) {
-    const auto path = write("photo.tif", tiff("Eva"));
-    bitmap_plus bitmap(path.wstring());
-    set_text_property(bitmap.bitmap(), 0x013B, L"Petr");
+    const auto path = folder_.write("photo.tif", tiff("Eva"));
+    kestrov::testing::edited_photo bitmap(path);
     const auto copy = folder_.path() / "copy.tiff";
     bitmap.save_as(copy.wstring());
     EXPECT_EQ(bitmap.file_name(), path.wstring());

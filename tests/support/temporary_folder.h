@@ -1,4 +1,5 @@
-// A folder of its own for each test, removed afterwards even when a test made files read-only.
+// A folder of its own for each test, removed afterwards even when a test made files read-only,
+// unless the test keeps it for a look at what it left.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,6 +25,9 @@ public:
     temporary_folder(const temporary_folder&) = delete;
     temporary_folder& operator=(const temporary_folder&) = delete;
     ~temporary_folder() {
+        if (kept_) {
+            return;
+        }
         std::error_code ignored;
         for (const auto& entry : std::filesystem::directory_iterator(path_, ignored)) {
             std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
@@ -33,6 +37,7 @@ public:
     }
 
     const std::filesystem::path& path() const { return path_; }
+    void keep() { kept_ = true; }
 
     std::filesystem::path write(const std::string& name,
                                 const std::vector<std::byte>& bytes) const {
@@ -50,6 +55,7 @@ public:
 
 private:
     std::filesystem::path path_;
+    bool kept_ = false;
 };
 
 } // namespace kestrov::testing

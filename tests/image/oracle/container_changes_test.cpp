@@ -8,18 +8,19 @@
 #include "image/oracle/image_data.h"
 #include "image/oracle/peer_tools.h"
 #include "image/property_writer.h"
+#include "support/file_bytes.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace kestrov::oracle {
 namespace {
 
 namespace fs = std::filesystem;
+using kestrov::testing::file_bytes;
+using kestrov::testing::file_text;
 
 const fs::path corpus = fs::path(MIRTEL_SOURCE_DIR) / ".." / "shared" / "corpus";
 
@@ -37,11 +38,6 @@ tag_values with_prefix(const tag_values& tags, const std::string& prefix) {
         }
     }
     return out;
-}
-
-std::string file_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST(ContainerChanges, JpegsWithoutOrBesideXmpGainAnExifBlockBothPeersReadAndKeepTheirXmp) {
@@ -120,7 +116,7 @@ TEST(ContainerChanges, GpsPointersOfOtherTypesKeepTheirTagsThroughASave) {
         GTEST_SKIP() << "exiftool, exiv2 or ImageMagick is not installed";
     }
     kestrov::testing::temporary_folder folder;
-    const auto bytes = read_bytes(corpus / "jpg" / "gps" / "DSCN0010.jpg");
+    const auto bytes = file_bytes(corpus / "jpg" / "gps" / "DSCN0010.jpg");
     const auto image = imaging::image::from_bytes(bytes);
     const auto* layout = dynamic_cast<const imaging::jpeg_layout*>(image->metadata().layout.get());
     ASSERT_NE(layout, nullptr);

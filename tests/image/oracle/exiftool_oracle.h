@@ -1,7 +1,16 @@
 // exiftool as an independent reader of Exif and TIFF metadata: what it reports for the IFD0,
 // Exif and GPS directories of a file, as raw TIFF fields (type, count, value bytes), to be set
 // against the items the metadata engine exposes.
+//
+// exiftool is asked in two ways. `-v5` (parsed here) shows each field as stored: its TIFF type,
+// count and value bytes, which the engine's items must match byte for byte. `-j` (parsed in
+// peer_output.h) gives every tag of every group (maker notes, XMP, PNG texts ...) by name, for
+// many files in one run, which the before-and-after comparisons of a save need; it shows no stored
+// type or count, so neither output can stand in for the other. They share the program and its
+// command line, below.
 #pragma once
+
+#include "image/oracle/shell_command.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -60,27 +69,24 @@ std::uint16_t tiff_type_of(std::string_view format_name);
 // half of a rational, 8 for doubles, 1 for bytes and text; 0 for an unknown type.
 std::size_t element_size(std::uint16_t type);
 
-// `text` as one word of a POSIX shell command line (single quotes, inner quotes escaped).
-std::string shell_quote(std::string_view text);
-
-// The first executable named `program` in a directory of PATH.
-std::optional<std::filesystem::path> find_on_path(std::string_view program);
-
-struct command_output {
-    int exit_code = -1; // -1 when the command could not be started or did not exit normally
-    std::string standard_output;
-};
-
-// Runs `command_line` through the shell (popen) and collects its standard output.
-command_output run_command(const std::string& command_line);
-
-// exiftool on one file.
+// exiftool: its command line, and its reading of one file.
 class exiftool {
 public:
+    // Every tag exiftool can read, for `-j`: as stored (-n), binary values in full (-b, base64 in
+    // JSON), with duplicates (-a), unknown tags and unknown binary tags (-u -U, so maker notes are
+    // read even where exiftool has no names for them), keys "FAMILY0:FAMILY1:NAME" (-G0:1 -s).
+    // -charset exif=utf8 reads EXIF texts as UTF-8, the way the engine writes them.
+    static constexpr std::string_view json_options =
+        "-j -G0:1 -a -s -u -U -n -b -charset exif=utf8";
+
     // The program found on PATH, or nothing when it is not installed.
     static std::optional<exiftool> find();
 
     explicit exiftool(std::filesystem::path program) : program_(std::move(program)) {}
+
+    // The start of every command line: the program, and `-config ''` (which must come first) to
+    // keep a user's configuration file from adding or changing tags; then `options`.
+    std::string command(std::string_view options) const;
 
     // `exiftool -v5 FILE` parsed; a problem when exiftool could not be run.
     exiftool_report read_tags(const std::filesystem::path& file) const;

@@ -2,20 +2,16 @@
 // of the parser shows here and not as a fault of the engine.
 #include "image/oracle/exiftool_oracle.h"
 
+#include "support/byte_literals.h"
+
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <ostream>
 
 namespace kestrov::oracle {
 namespace {
 
-std::vector<std::byte> bytes(std::initializer_list<unsigned> values) {
-    std::vector<std::byte> result;
-    for (const unsigned value : values) {
-        result.push_back(static_cast<std::byte>(value));
-    }
-    return result;
-}
+using kestrov::testing::bytes_of;
 
 const reported_tag* find_tag(const exiftool_report& report, exif_directory directory,
                              std::uint16_t number) {
@@ -130,33 +126,6 @@ TEST(ExiftoolVerboseOutput, ReadsTheFieldsOfIfd0ExifAndGpsInPrintedOrder) {
     EXPECT_EQ(read, expected);
 }
 
-TEST(ExiftoolVerboseOutput, KeepsLittleEndianValuesAsDumped) {
-    const exiftool_report report = parse_verbose_output(little_endian_jpeg);
-    const reported_tag* make = find_tag(report, exif_directory::ifd0, 0x010f);
-    ASSERT_NE(make, nullptr);
-    EXPECT_EQ(make->name, "Make");
-    EXPECT_EQ(make->type, 2);
-    EXPECT_EQ(make->count, 6U);
-    EXPECT_EQ(make->value, bytes({0x43, 0x61, 0x6e, 0x6f, 0x6e, 0x00}));
-    const reported_tag* latitude = find_tag(report, exif_directory::gps, 0x0002);
-    ASSERT_NE(latitude, nullptr);
-    EXPECT_EQ(latitude->type, 5);
-    EXPECT_EQ(latitude->count, 3U);
-    EXPECT_EQ(latitude->value,
-              bytes({0x2b, 0, 0, 0, 1,    0,    0,    0,    0x1c, 0,    0,    0,
-                     1,    0, 0, 0, 0xc0, 0xd2, 0xc5, 0x10, 0x00, 0xe1, 0xf5, 0x05}));
-}
-
-TEST(ExiftoolVerboseOutput, JoinsAHexDumpOfSeveralLines) {
-    const exiftool_report report = parse_verbose_output(little_endian_jpeg);
-    const reported_tag* maker_note = find_tag(report, exif_directory::exif, 0x927c);
-    ASSERT_NE(maker_note, nullptr);
-    EXPECT_EQ(maker_note->type, 7);
-    EXPECT_EQ(maker_note->count, 20U);
-    EXPECT_EQ(maker_note->value,
-              bytes({1, 0, 3, 0, 1, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
-
 TEST(ExiftoolVerboseOutput, LeavesOutPointerTagsMakerNoteFieldsInteroperabilityAndIfd1) {
     const exiftool_report report = parse_verbose_output(little_endian_jpeg);
     for (const reported_tag& tag : report.tags) {
@@ -169,103 +138,144 @@ TEST(ExiftoolVerboseOutput, LeavesOutPointerTagsMakerNoteFieldsInteroperabilityA
     }
 }
 
-TEST(ExiftoolVerboseOutput, TakesTheFormatStoredInTheFileNotTheOneExiftoolReadsItAs) {
-    const exiftool_report report = parse_verbose_output(little_endian_jpeg);
-    const reported_tag* components = find_tag(report, exif_directory::exif, 0x9101);
-    ASSERT_NE(components, nullptr);
-    EXPECT_EQ(components->type, 7);
-    EXPECT_EQ(components->value, bytes({1, 2, 3, 0}));
-}
-
 TEST(ExiftoolVerboseOutput, TurnsBigEndianValuesLittleEndianElementByElement) {
     const exiftool_report report = parse_verbose_output(big_endian_tiff);
     EXPECT_TRUE(report.problems.empty());
     ASSERT_EQ(report.tags.size(), 7U);
-    EXPECT_EQ(report.tags[0].value, bytes({0x7b, 0x02}));
+    EXPECT_EQ(report.tags[0].value, bytes_of({0x7b, 0x02}));
     EXPECT_EQ(report.tags[1].type, 4);
-    EXPECT_EQ(report.tags[1].value, bytes({0x08, 0, 0, 0, 0xa8, 0xaa, 0, 0}));
+    EXPECT_EQ(report.tags[1].value, bytes_of({0x08, 0, 0, 0, 0xa8, 0xaa, 0, 0}));
     EXPECT_EQ(report.tags[2].type, 5);
-    EXPECT_EQ(report.tags[2].value, bytes({0x48, 0, 0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(report.tags[2].value, bytes_of({0x48, 0, 0, 0, 1, 0, 0, 0}));
     EXPECT_EQ(report.tags[6].type, 12);
-    EXPECT_EQ(report.tags[6].value, bytes({0x9a, 0x99, 0x99, 0x99, 0x99, 0x99, 0x01, 0x40}));
+    EXPECT_EQ(report.tags[6].value, bytes_of({0x9a, 0x99, 0x99, 0x99, 0x99, 0x99, 0x01, 0x40}));
 }
 
-TEST(ExiftoolVerboseOutput, SwapsByTheStoredFormatWhenExiftoolReadsShortsAsBytes) {
-    const exiftool_report report = parse_verbose_output(big_endian_tiff);
-    const reported_tag* shorts = find_tag(report, exif_directory::ifd0, 0x0001);
-    ASSERT_NE(shorts, nullptr);
-    EXPECT_EQ(shorts->type, 3);
-    EXPECT_EQ(shorts->count, 2U);
-    EXPECT_EQ(shorts->value, bytes({0x34, 0x12, 0x78, 0x56}));
-    const reported_tag* notes = find_tag(report, exif_directory::ifd0, 0x02bc);
-    ASSERT_NE(notes, nullptr);
-    EXPECT_EQ(notes->type, 1);
-    EXPECT_EQ(notes->value, bytes({0x3c, 0x78, 0x3a}));
+// One field as the parser must read it from exiftool's output.
+struct expected_field {
+    const char* name;
+    std::string_view output;
+    exif_directory directory;
+    std::uint16_t number;
+    std::uint16_t type;
+    std::uint32_t count;
+    std::vector<std::byte> value;
+    std::string_view tag_name = {}; // empty: not looked at
+};
+
+void PrintTo(const expected_field& field, std::ostream* out) {
+    *out << field.name;
 }
 
-TEST(ExiftoolVerboseOutput, ReadsAnEmptyFieldWithoutACount) {
-    const exiftool_report report = parse_verbose_output(big_endian_tiff);
-    const reported_tag* description = find_tag(report, exif_directory::ifd0, 0x010e);
-    ASSERT_NE(description, nullptr);
-    EXPECT_EQ(description->type, 2);
-    EXPECT_EQ(description->count, 0U);
-    EXPECT_TRUE(description->value.empty());
+class ExiftoolVerboseOutputField : public ::testing::TestWithParam<expected_field> {};
+
+TEST_P(ExiftoolVerboseOutputField, ReadsTheStoredTypeCountAndValue) {
+    const expected_field& expected = GetParam();
+    const exiftool_report report = parse_verbose_output(expected.output);
+    const reported_tag* tag = find_tag(report, expected.directory, expected.number);
+    ASSERT_NE(tag, nullptr);
+    if (!expected.tag_name.empty()) {
+        EXPECT_EQ(tag->name, expected.tag_name);
+    }
+    EXPECT_EQ(tag->type, expected.type);
+    EXPECT_EQ(tag->count, expected.count);
+    EXPECT_EQ(tag->value, expected.value);
 }
 
-TEST(ExiftoolVerboseOutput, ReportsAHexDumpShorterThanTheByteCount) {
-    const exiftool_report report = parse_verbose_output(R"(  ExifByteOrder = II
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExiftoolVerboseOutputField,
+    ::testing::Values(
+        expected_field{"KeepsLittleEndianTextAsDumped", little_endian_jpeg, exif_directory::ifd0,
+                       0x010f, 2, 6, bytes_of({0x43, 0x61, 0x6e, 0x6f, 0x6e, 0x00}), "Make"},
+        expected_field{"KeepsLittleEndianRationalsAsDumped", little_endian_jpeg,
+                       exif_directory::gps, 0x0002, 5, 3,
+                       bytes_of({0x2b, 0, 0, 0, 1,    0,    0,    0,    0x1c, 0,    0,    0,
+                                 1,    0, 0, 0, 0xc0, 0xd2, 0xc5, 0x10, 0x00, 0xe1, 0xf5, 0x05})},
+        expected_field{"JoinsAHexDumpOfSeveralLines", little_endian_jpeg, exif_directory::exif,
+                       0x927c, 7, 20,
+                       bytes_of({1, 0, 3, 0, 1, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
+        expected_field{"TakesTheFormatStoredInTheFileNotTheOneExiftoolReadsItAs",
+                       little_endian_jpeg, exif_directory::exif, 0x9101, 7, 4,
+                       bytes_of({1, 2, 3, 0})},
+        expected_field{"SwapsByTheStoredFormatWhenExiftoolReadsShortsAsBytes", big_endian_tiff,
+                       exif_directory::ifd0, 0x0001, 3, 2, bytes_of({0x34, 0x12, 0x78, 0x56})},
+        expected_field{"KeepsBytesExiftoolReadsAsUndefined", big_endian_tiff, exif_directory::ifd0,
+                       0x02bc, 1, 3, bytes_of({0x3c, 0x78, 0x3a})},
+        expected_field{"ReadsAnEmptyFieldWithoutACount",
+                       big_endian_tiff,
+                       exif_directory::ifd0,
+                       0x010e,
+                       2,
+                       0,
+                       {}}),
+    [](const ::testing::TestParamInfo<expected_field>& each) { return each.param.name; });
+
+// Output that yields no field: the problems the parser reports for it, if any.
+struct fieldless_output {
+    const char* name;
+    std::string_view output;
+    std::size_t problem_count;
+    std::string_view first_problem; // empty: any text
+};
+
+void PrintTo(const fieldless_output& output, std::ostream* out) {
+    *out << output.name;
+}
+
+class ExiftoolVerboseOutputWithoutFields : public ::testing::TestWithParam<fieldless_output> {};
+
+TEST_P(ExiftoolVerboseOutputWithoutFields, ReadsNoFieldAndReportsItsProblems) {
+    const exiftool_report report = parse_verbose_output(GetParam().output);
+    EXPECT_TRUE(report.tags.empty());
+    ASSERT_EQ(report.problems.size(), GetParam().problem_count);
+    if (!GetParam().first_problem.empty()) {
+        EXPECT_EQ(report.problems[0], GetParam().first_problem);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExiftoolVerboseOutputWithoutFields,
+    ::testing::Values(fieldless_output{"AHexDumpShorterThanTheByteCount", R"(  ExifByteOrder = II
   + [IFD0 directory with 1 entries]
   | 0)  Model = Canon EOS 40D
   |     - Tag 0x0110 (14 bytes, string[14]):
   |         00b6: 43 61 6e 6f 6e 20 45 4f                         [Canon EO]
-)");
-    EXPECT_TRUE(report.tags.empty());
-    ASSERT_EQ(report.problems.size(), 1U);
-    EXPECT_EQ(report.problems[0], "IFD0 0x0110 Model: 14 bytes declared, 8 dumped");
-}
-
-TEST(ExiftoolVerboseOutput, ReportsAnUnknownFormatAndAFieldWithoutOne) {
-    const exiftool_report report = parse_verbose_output(R"(  ExifByteOrder = II
+)",
+                                       1, "IFD0 0x0110 Model: 14 bytes declared, 8 dumped"},
+                      fieldless_output{"AnUnknownFormatAndAFieldWithoutOne", R"(  ExifByteOrder = II
   + [IFD0 directory with 2 entries]
   | 0)  Odd = 1
   |     - Tag 0x0110 (4 bytes, fixed32s[1]):
   |         00b6: 00 00 01 00                                     [....]
   | 1)  Odder = 1
   |     - Tag 0x0111 (16 bytes)
-)");
-    EXPECT_TRUE(report.tags.empty());
-    EXPECT_EQ(report.problems.size(), 2U);
-}
-
-TEST(ExiftoolVerboseOutput, ReportsIfd0WithoutAByteOrder) {
-    const exiftool_report report = parse_verbose_output("  + [IFD0 directory with 0 entries]\n");
-    EXPECT_EQ(report.problems.size(), 1U);
-}
-
-TEST(ExiftoolVerboseOutput, IgnoresIfd0NestedInAnotherDirectory) {
-    const exiftool_report report = parse_verbose_output(R"(  ExifByteOrder = II
+)",
+                                       2, ""},
+                      fieldless_output{"Ifd0WithoutAByteOrder",
+                                       "  + [IFD0 directory with 0 entries]\n", 1, ""},
+                      // Only the top level's IFD0 is read.
+                      fieldless_output{"Ifd0NestedInAnotherDirectory", R"(  ExifByteOrder = II
   + [Photoshop directory]
   | + [IFD0 directory with 1 entries]
   | | 0)  Orientation = 1
   | |     - Tag 0x0112 (2 bytes, int16u[1]):
   | |         0048: 01 00                                           [..]
-)");
-    EXPECT_TRUE(report.tags.empty());
-    EXPECT_TRUE(report.problems.empty());
-}
+)",
+                                       0, ""}),
+    [](const ::testing::TestParamInfo<fieldless_output>& each) { return each.param.name; });
 
 TEST(ExiftoolFirstOccurrences, KeepsTheEnginesReadingOrderAndTheFirstOfEachId) {
     std::vector<reported_tag> tags(4);
-    tags[0] = {exif_directory::ifd0, 0x0112, "Orientation", 3, 1, bytes({1, 0})};
-    tags[1] = {exif_directory::gps, 0x0000, "GPSVersionID", 1, 4, bytes({2, 2, 0, 0})};
-    tags[2] = {exif_directory::exif, 0xea1c, "Padding", 7, 1, bytes({0})};
-    tags[3] = {exif_directory::ifd0, 0xea1c, "Padding", 7, 1, bytes({1})};
+    tags[0] = {exif_directory::ifd0, 0x0112, "Orientation", 3, 1, bytes_of({1, 0})};
+    tags[1] = {exif_directory::gps, 0x0000, "GPSVersionID", 1, 4, bytes_of({2, 2, 0, 0})};
+    tags[2] = {exif_directory::exif, 0xea1c, "Padding", 7, 1, bytes_of({0})};
+    tags[3] = {exif_directory::ifd0, 0xea1c, "Padding", 7, 1, bytes_of({1})};
     const std::vector<reported_tag> first = first_occurrences(tags);
     ASSERT_EQ(first.size(), 3U);
     EXPECT_EQ(first[0].number, 0x0112);
     EXPECT_EQ(first[1].directory, exif_directory::ifd0);
     EXPECT_EQ(first[1].number, 0xea1c);
-    EXPECT_EQ(first[1].value, bytes({1}));
+    EXPECT_EQ(first[1].value, bytes_of({1}));
     EXPECT_EQ(first[2].directory, exif_directory::gps);
     EXPECT_EQ(flat_id(first[2]), 0x0000U);
 }

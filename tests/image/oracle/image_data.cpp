@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 
@@ -297,19 +296,6 @@ std::optional<std::uint32_t> maker_note_offset(std::span<const std::byte> file, 
     const auto exif_pointer = reader.value_offset(reader.first_directory(), 0x8769);
     const auto exif_directory = exif_pointer ? reader.long_at(*exif_pointer) : std::nullopt;
     return exif_directory ? reader.value_offset(*exif_directory, 0x927C) : std::nullopt;
-}
-
-std::vector<std::byte> read_bytes(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    std::ifstream stream(path, std::ios::binary);
-    if (error || !stream) {
-        return {};
-    }
-    std::vector<std::byte> bytes(static_cast<std::size_t>(size));
-    stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(stream.gcount()));
-    return bytes;
 }
 
 } // namespace kestrov::oracle

@@ -55,7 +55,4 @@ std::string bytes_difference(std::span<const std::byte> before, std::span<const 
 // directories cannot be followed.
 std::optional<std::uint32_t> maker_note_offset(std::span<const std::byte> file, bool tiff);
 
-// The whole content of a file; empty when it cannot be read.
-std::vector<std::byte> read_bytes(const std::filesystem::path& path);
-
 } // namespace kestrov::oracle

@@ -2,6 +2,7 @@
 // files, all three at the same time.
 #pragma once
 
+#include "image/oracle/exiftool_oracle.h"
 #include "image/oracle/peer_output.h"
 
 #include <filesystem>
@@ -40,10 +41,10 @@ public:
                        const std::vector<std::string>& files) const;
 
 private:
-    peer_tools(std::filesystem::path exiftool, std::filesystem::path exiv2,
+    peer_tools(exiftool exiftool_program, std::filesystem::path exiv2,
                std::filesystem::path identify);
 
-    std::filesystem::path exiftool_;
+    exiftool exiftool_;
     std::filesystem::path exiv2_;
     std::filesystem::path identify_;
 };

@@ -3,6 +3,7 @@
 #include "image/oracle/image_data.h"
 #include "image/oracle/peer_output.h"
 #include "image/oracle/tag_comparison.h"
+#include "support/byte_literals.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +15,8 @@
 namespace kestrov::oracle {
 namespace {
 
-std::vector<std::byte> bytes_of(std::initializer_list<int> values) {
-    std::vector<std::byte> bytes;
-    for (const int value : values) {
-        bytes.push_back(static_cast<std::byte>(value));
-    }
-    return bytes;
-}
-
-std::vector<std::byte> joined(std::initializer_list<std::vector<std::byte>> parts) {
-    std::vector<std::byte> bytes;
-    for (const auto& part : parts) {
-        bytes.insert(bytes.end(), part.begin(), part.end());
-    }
-    return bytes;
-}
+using kestrov::testing::bytes_of;
+using kestrov::testing::concat;
 
 // ---- the peers' output
 
@@ -155,7 +143,7 @@ const std::vector<std::byte> dqt = bytes_of({0xFF, 0xDB, 0x00, 0x03, 0x07});
 const std::vector<std::byte> scan = bytes_of({0xFF, 0xDA, 0x00, 0x02, 0x12, 0x34, 0xFF, 0xD9});
 
 TEST(SaveRoundtripImageData, JpegIsCutIntoItsSegmentsAndTheScanFromTheFirstSos) {
-    const jpeg_layout layout = split_jpeg(joined({soi, app0, exif_app1, dqt, scan}));
+    const jpeg_layout layout = split_jpeg(concat({soi, app0, exif_app1, dqt, scan}));
     ASSERT_TRUE(layout.problem.empty()) << layout.problem;
     ASSERT_EQ(layout.segments.size(), 3U);
     EXPECT_EQ(layout.segments[0].bytes, app0);
@@ -166,18 +154,18 @@ TEST(SaveRoundtripImageData, JpegIsCutIntoItsSegmentsAndTheScanFromTheFirstSos) 
 }
 
 TEST(SaveRoundtripImageData, JpegDifferenceOverlooksOnlyTheExifSegment) {
-    const jpeg_layout original = split_jpeg(joined({soi, app0, exif_app1, dqt, scan}));
+    const jpeg_layout original = split_jpeg(concat({soi, app0, exif_app1, dqt, scan}));
     EXPECT_EQ(
-        jpeg_difference(original, split_jpeg(joined({soi, app0, other_exif_app1, dqt, scan}))), "");
-    EXPECT_EQ(jpeg_difference(original, split_jpeg(joined({soi, app0, dqt, scan}))), "");
-    EXPECT_NE(jpeg_difference(original, split_jpeg(joined({soi, exif_app1, dqt, scan}))), "");
-    EXPECT_NE(jpeg_difference(original, split_jpeg(joined({soi, app0, exif_app1, scan}))), "");
+        jpeg_difference(original, split_jpeg(concat({soi, app0, other_exif_app1, dqt, scan}))), "");
+    EXPECT_EQ(jpeg_difference(original, split_jpeg(concat({soi, app0, dqt, scan}))), "");
+    EXPECT_NE(jpeg_difference(original, split_jpeg(concat({soi, exif_app1, dqt, scan}))), "");
+    EXPECT_NE(jpeg_difference(original, split_jpeg(concat({soi, app0, exif_app1, scan}))), "");
     std::vector<std::byte> changed_scan = scan;
     changed_scan[5] = std::byte{0x35};
     EXPECT_NE(
-        jpeg_difference(original, split_jpeg(joined({soi, app0, exif_app1, dqt, changed_scan}))),
+        jpeg_difference(original, split_jpeg(concat({soi, app0, exif_app1, dqt, changed_scan}))),
         "");
-    EXPECT_NE(jpeg_difference(original, split_jpeg(joined({soi, app0, exif_app1, dqt, scan, soi}))),
+    EXPECT_NE(jpeg_difference(original, split_jpeg(concat({soi, app0, exif_app1, dqt, scan, soi}))),
               "");
 }
 
@@ -210,13 +198,16 @@ TEST(SaveRoundtripImageData, TiffImageDataIsTheBytesTheStripOffsetsPointAt) {
 // IFD0 at 8 with the Exif pointer, the Exif IFD at 26 with a MakerNote of 6 bytes at 44.
 std::vector<std::byte> tiff_with_maker_note(bool little) {
     const auto u16 = [little](int value) {
-        return little ? bytes_of({value & 0xFF, value >> 8}) : bytes_of({value >> 8, value & 0xFF});
+        const auto low = static_cast<std::uint8_t>(value & 0xFF);
+        const auto high = static_cast<std::uint8_t>(value >> 8);
+        return little ? bytes_of({low, high}) : bytes_of({high, low});
     };
     const auto u32 = [little](int value) {
-        return little ? bytes_of({value & 0xFF, (value >> 8) & 0xFF, 0, 0})
-                      : bytes_of({0, 0, (value >> 8) & 0xFF, value & 0xFF});
+        const auto low = static_cast<std::uint8_t>(value & 0xFF);
+        const auto high = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+        return little ? bytes_of({low, high, 0, 0}) : bytes_of({0, 0, high, low});
     };
-    return joined({little ? bytes_of({'I', 'I'}) : bytes_of({'M', 'M'}), u16(42), u32(8),
+    return concat({little ? bytes_of({'I', 'I'}) : bytes_of({'M', 'M'}), u16(42), u32(8),
                    // IFD0: one entry, the Exif IFD pointer; no next IFD
                    u16(1), u16(0x8769), u16(4), u32(1), u32(26), u32(0),
                    // Exif IFD: one entry, MakerNote, 6 bytes of UNDEFINED at 44
@@ -228,10 +219,11 @@ TEST(SaveRoundtripImageData, MakerNoteOffsetIsFoundThroughTheExifPointerInBothBy
     EXPECT_EQ(maker_note_offset(tiff_with_maker_note(true), true), 44U);
     EXPECT_EQ(maker_note_offset(tiff_with_maker_note(false), true), 44U);
     const std::vector<std::byte> block = tiff_with_maker_note(true);
-    const auto length = static_cast<int>(block.size() + 8);
-    const std::vector<std::byte> jpeg = joined(
-        {soi, app0, bytes_of({0xFF, 0xE1, length >> 8, length & 0xFF, 'E', 'x', 'i', 'f', 0, 0}),
-         block, scan});
+    const auto length = block.size() + 8;
+    const auto high = static_cast<std::uint8_t>(length >> 8);
+    const auto low = static_cast<std::uint8_t>(length & 0xFF);
+    const std::vector<std::byte> jpeg = concat(
+        {soi, app0, bytes_of({0xFF, 0xE1, high, low, 'E', 'x', 'i', 'f', 0, 0}), block, scan});
     EXPECT_EQ(maker_note_offset(jpeg, false), 44U);
 }
 
@@ -243,7 +235,7 @@ TEST(SaveRoundtripImageData, MakerNoteOffsetIsNothingWhenTheDirectoriesCannotBeF
     wild_pointer[18] = std::byte{0xFF}; // the Exif IFD pointer's high byte
     wild_pointer[19] = std::byte{0xFF};
     EXPECT_EQ(maker_note_offset(wild_pointer, true), std::nullopt);
-    EXPECT_EQ(maker_note_offset(joined({soi, app0, scan}), false), std::nullopt);
+    EXPECT_EQ(maker_note_offset(concat({soi, app0, scan}), false), std::nullopt);
 }
 
 } // namespace

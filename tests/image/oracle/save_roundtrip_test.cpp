@@ -12,6 +12,7 @@
 
 #include "base/kestrov_exception.h"
 #include "base/text_conversion.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -79,10 +81,8 @@ protected:
         for (const sample& each : samples_) {
             ASSERT_TRUE(names.insert(each.name).second) << "two samples copied as " << each.name;
         }
-        folder_ = fs::temp_directory_path() /
-                  ("mirtel-save-roundtrip-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
+        temporary_.emplace();
+        folder_ = temporary_->path();
         fs::create_directories(folder_ / "before");
         for (const sample& each : samples_) {
             copy_sample(each, folder_ / "before" / each.name);
@@ -92,12 +92,10 @@ protected:
     // MIRTEL_KEEP_SAVED_COPIES=1 keeps the folder of a failed test for a look at the files.
     void TearDown() override {
         const char* keep = std::getenv("MIRTEL_KEEP_SAVED_COPIES");
-        if (HasFailure() && keep != nullptr && std::string_view(keep) == "1") {
+        if (temporary_ && HasFailure() && keep != nullptr && std::string_view(keep) == "1") {
             std::cerr << "saved copies kept in " << folder_ << "\n";
-            return;
+            temporary_->keep();
         }
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
     }
 
     static void copy_sample(const sample& source, const fs::path& to) {
@@ -241,6 +239,7 @@ protected:
     static std::optional<peer_tools> tools_;
     static std::string missing_tool_;
     static std::vector<sample> samples_;
+    std::optional<kestrov::testing::temporary_folder> temporary_;
     fs::path folder_;
     std::map<std::string, original> originals_; // by sample name
 };

@@ -2,6 +2,7 @@
 #include "image/oracle/saved_copy_check.h"
 
 #include "base/ascii_case.h"
+#include "support/file_bytes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -96,7 +97,7 @@ saved_copy::saved_copy(const sample& sample_source, std::string description, std
 original read_original(const sample& source, const fs::path& file,
                        const tag_values& exiftool_tags) {
     original kept;
-    kept.bytes = read_bytes(file);
+    kept.bytes = kestrov::testing::file_bytes(file);
     if (source.tiff) {
         kept.tiff = read_tiff_image_data(exiftool_tags, kept.bytes);
     } else {
@@ -144,7 +145,7 @@ std::vector<std::string> differences(const saved_copy& copy, const original& kep
     append("pixels: ",
            compare_tags(tags_of(readings.pixels, before), tags_of(readings.pixels, copy.path), {}));
 
-    const std::vector<std::byte> bytes = read_bytes(folder / copy.path);
+    const std::vector<std::byte> bytes = kestrov::testing::file_bytes(folder / copy.path);
     const std::string data =
         copy.source->tiff ? tiff_difference(kept.tiff, read_tiff_image_data(exiftool_after, bytes))
                           : jpeg_difference(kept.jpeg, split_jpeg(bytes));

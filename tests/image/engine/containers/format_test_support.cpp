@@ -2,6 +2,8 @@
 
 #include "image/engine/io/byte_reader.h"
 
+#include <gtest/gtest.h>
+
 namespace kestrov::imaging::testing {
 
 bool recording_source::read(std::uint64_t offset, std::span<std::byte> out) {
@@ -18,14 +20,6 @@ bool recording_source::touched(std::uint64_t begin, std::uint64_t end) const {
     return false;
 }
 
-std::vector<std::byte> concat(std::initializer_list<std::vector<std::byte>> parts) {
-    std::vector<std::byte> out;
-    for (const auto& part : parts) {
-        out.insert(out.end(), part.begin(), part.end());
-    }
-    return out;
-}
-
 std::string value_text(const property& item) {
     std::string text;
     for (const auto b : item.value) {
@@ -38,6 +32,34 @@ std::uint32_t value_u32(const property& item, std::size_t index) {
     byte_reader reader(item.value);
     reader.seek(index * 4);
     return reader.u32();
+}
+
+property text_item(std::uint32_t id, const std::string& text) {
+    auto value = bytes_of(text);
+    value.push_back(std::byte{0});
+    return {id, 2, value};
+}
+
+opened_file opened(container_reader reader, const std::vector<std::byte>& file) {
+    memory_source source(file);
+    opened_file out;
+    out.result = reader(source, out.metadata);
+    out.metadata.as_read = out.metadata.properties;
+    return out;
+}
+
+saved_file saved_with(container_reader reader, container_writer writer,
+                      const std::vector<std::byte>& file,
+                      const std::function<void(property_list&)>& change) {
+    auto read = opened(reader, file);
+    EXPECT_EQ(read.result, status::ok);
+    change(read.metadata.properties);
+    memory_source source(file);
+    memory_sink sink;
+    saved_file out;
+    out.result = writer(source, read.metadata, sink);
+    out.bytes = sink.bytes();
+    return out;
 }
 
 } // namespace kestrov::imaging::testing

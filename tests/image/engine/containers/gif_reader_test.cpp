@@ -3,6 +3,7 @@
 
 #include "image/engine/containers/format_test_support.h"
 #include "image/engine/containers/tiff_builder.h"
+#include "image/engine/format_facts.h"
 #include "image/engine/property_item.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,10 @@ status read(const std::vector<std::byte>& file, decoded_metadata& out) {
     return read_gif(source, out);
 }
 
-constexpr std::uint32_t frame_delay = 0x5100;
-constexpr std::uint32_t loop_count = 0x5101;
-constexpr std::uint32_t global_palette = 0x5102;
-constexpr std::uint32_t background_index = 0x5103;
-constexpr std::uint32_t transparent_index = 0x5104;
-constexpr std::uint32_t comment = 0x9286;
+// The ids GIF items have, pinned: a program that reads them asks for these numbers.
+static_assert(frame_delay_id == 0x5100 && loop_count_id == 0x5101 && global_palette_id == 0x5102 &&
+              background_index_id == 0x5103 && transparent_index_id == 0x5104 &&
+              comment_id == 0x9286);
 
 const auto palette = bytes_of({255, 0, 0, 0, 0, 255}); // two colours: red, blue
 const auto trailer = bytes_of({0x3B});
@@ -76,7 +75,7 @@ std::vector<std::byte> frame(bool local_table = false) {
 }
 
 std::vector<std::uint32_t> delays(const decoded_metadata& out) {
-    const auto* item = out.properties.find(frame_delay);
+    const auto* item = out.properties.find(frame_delay_id);
     std::vector<std::uint32_t> values;
     if (item != nullptr) {
         for (std::size_t i = 0; i < item->value.size() / 4; ++i) {
@@ -90,8 +89,8 @@ TEST(GifReader, WithoutAGlobalTableThereIsNoPaletteOrBackground) {
     decoded_metadata out;
     ASSERT_EQ(read(concat({header(false, 7), frame()}), out), status::ok);
     EXPECT_EQ(out.warnings.size(), 1U); // no trailer
-    EXPECT_EQ(out.properties.find(global_palette), nullptr);
-    EXPECT_EQ(out.properties.find(background_index), nullptr);
+    EXPECT_EQ(out.properties.find(global_palette_id), nullptr);
+    EXPECT_EQ(out.properties.find(background_index_id), nullptr);
     EXPECT_EQ(delays(out), std::vector<std::uint32_t>{0});
 }
 
@@ -104,8 +103,8 @@ TEST(GifReader, CollectsOneDelayPerFrameAndTheFirstTransparentIndex) {
     EXPECT_TRUE(out.warnings.empty());
     // The second frame has no control block; the third takes the last one before it.
     EXPECT_EQ(delays(out), (std::vector<std::uint32_t>{10, 0, 30}));
-    EXPECT_EQ(out.properties.find(frame_delay)->type, property_type::long_);
-    const auto* index = out.properties.find(transparent_index);
+    EXPECT_EQ(out.properties.find(frame_delay_id)->type, property_type::long_);
+    const auto* index = out.properties.find(transparent_index_id);
     ASSERT_NE(index, nullptr);
     EXPECT_EQ(index->type, property_type::byte);
     EXPECT_EQ(index->value, bytes_of({3}));
@@ -116,7 +115,7 @@ TEST(GifReader, ReadsTheLoopCountOfEitherLoopingExtension) {
         decoded_metadata out;
         ASSERT_EQ(read(concat({header(), looping(application, 0x0102), frame(), trailer}), out),
                   status::ok);
-        const auto* count = out.properties.find(loop_count);
+        const auto* count = out.properties.find(loop_count_id);
         ASSERT_NE(count, nullptr);
         EXPECT_EQ(count->type, property_type::short_);
         EXPECT_EQ(count->value, bytes_of({0x02, 0x01}));
@@ -128,7 +127,7 @@ TEST(GifReader, JoinsTheCommentsSubBlocksAndKeepsTheFirstComment) {
                               frame(), comment_extension({bytes_of("second")}), trailer});
     decoded_metadata out;
     ASSERT_EQ(read(file, out), status::ok);
-    const auto* text = out.properties.find(comment);
+    const auto* text = out.properties.find(comment_id);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->type, property_type::ascii);
     EXPECT_EQ(value_text(*text), std::string("Hello, world\0", 13));
@@ -139,7 +138,7 @@ TEST(GifReader, CommentThatIsNotUtf8IsReadAsLatin1) {
     ASSERT_EQ(
         read(concat({header(), comment_extension({bytes_of("caf\xE9")}), frame(), trailer}), out),
         status::ok);
-    EXPECT_EQ(value_text(*out.properties.find(comment)), std::string("caf\xC3\xA9\0", 6));
+    EXPECT_EQ(value_text(*out.properties.find(comment_id)), std::string("caf\xC3\xA9\0", 6));
 }
 
 TEST(GifReader, ShortGraphicControlIsIgnoredWithAWarning) {
@@ -147,7 +146,7 @@ TEST(GifReader, ShortGraphicControlIsIgnoredWithAWarning) {
     decoded_metadata out;
     ASSERT_EQ(read(concat({header(), short_control, frame(), trailer}), out), status::ok);
     EXPECT_EQ(delays(out), std::vector<std::uint32_t>{0});
-    EXPECT_EQ(out.properties.find(transparent_index), nullptr);
+    EXPECT_EQ(out.properties.find(transparent_index_id), nullptr);
     EXPECT_EQ(out.warnings.size(), 1U);
 }
 
@@ -158,7 +157,7 @@ TEST(GifReader, UnknownBlockStopsTheWalkWithAWarning) {
                    out),
               status::ok);
     EXPECT_EQ(delays(out).size(), 1U);
-    EXPECT_EQ(out.properties.find(comment), nullptr);
+    EXPECT_EQ(out.properties.find(comment_id), nullptr);
     EXPECT_EQ(out.warnings.size(), 1U);
 }
 
@@ -200,7 +199,7 @@ TEST(GifReader, EveryTruncationKeepsWhatPrecedesTheCut) {
         EXPECT_FALSE(out.warnings.empty()) << length;
         for (const auto& item : out.properties.items()) {
             ASSERT_NE(whole.properties.find(item.id), nullptr);
-            if (item.id != frame_delay) {
+            if (item.id != frame_delay_id) {
                 EXPECT_EQ(whole.properties.find(item.id)->value, item.value) << length;
             }
         }
@@ -219,7 +218,7 @@ TEST(GifReader, ReadsLargeImageDataInFewReads) {
     recording_source source(file);
     decoded_metadata out;
     ASSERT_EQ(read_gif(source, out), status::ok);
-    EXPECT_NE(out.properties.find(comment), nullptr);
+    EXPECT_NE(out.properties.find(comment_id), nullptr);
     EXPECT_LE(source.read_count(), 20U);
 }
 
@@ -253,11 +252,11 @@ TEST(GifReader, ReadsAnAnimationWrittenByImageMagick) {
     ASSERT_EQ(read(imagemagick_gif, out), status::ok);
     EXPECT_TRUE(out.warnings.empty());
     EXPECT_EQ(delays(out), (std::vector<std::uint32_t>{20, 20}));
-    EXPECT_EQ(out.properties.find(loop_count)->value, bytes_of({2, 0}));
-    EXPECT_EQ(out.properties.find(transparent_index)->value, bytes_of({0}));
-    EXPECT_EQ(value_text(*out.properties.find(comment)), std::string("Ahoj sv\xC4\x9Bte\0", 12));
-    EXPECT_EQ(out.properties.find(global_palette)->value, bytes_of({255, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(out.properties.find(background_index)->value, bytes_of({0}));
+    EXPECT_EQ(out.properties.find(loop_count_id)->value, bytes_of({2, 0}));
+    EXPECT_EQ(out.properties.find(transparent_index_id)->value, bytes_of({0}));
+    EXPECT_EQ(value_text(*out.properties.find(comment_id)), std::string("Ahoj sv\xC4\x9Bte\0", 12));
+    EXPECT_EQ(out.properties.find(global_palette_id)->value, bytes_of({255, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(out.properties.find(background_index_id)->value, bytes_of({0}));
 }
 
 } // namespace

@@ -18,7 +18,7 @@ using namespace testing;
 
 // The edited tag changed; every other tag, the thumbnail's bytes included, reads as before.
 TEST(JpegWriterOracle, ExiftoolReadsABlockLaidOutAnewAsBeforeButTheEdit) {
-    const auto exiftool = oracle::find_on_path("exiftool");
+    const auto exiftool = oracle::exiftool::find();
     if (!exiftool) {
         GTEST_SKIP() << "exiftool is not installed";
     }
@@ -40,9 +40,8 @@ TEST(JpegWriterOracle, ExiftoolReadsABlockLaidOutAnewAsBeforeButTheEdit) {
     const auto before = folder.write("before.jpg", file).string();
     const auto after = folder.write("after.jpg", sink.bytes()).string();
     const auto output =
-        oracle::run_command(oracle::shell_quote(exiftool->string()) +
-                            " -config '' -q -j -G0:1 -a -s -u -U -n -b -charset exif=utf8 " +
-                            oracle::shell_quote(before) + " " + oracle::shell_quote(after));
+        oracle::run_command(exiftool->command("-q " + std::string(oracle::exiftool::json_options)) +
+                            " " + oracle::shell_quote(before) + " " + oracle::shell_quote(after));
     ASSERT_EQ(output.exit_code, 0);
     const auto readings = oracle::parse_exiftool_json(output.standard_output);
     ASSERT_TRUE(readings.problems.empty());

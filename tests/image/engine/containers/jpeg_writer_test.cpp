@@ -4,6 +4,7 @@
 
 #include "base/hresult.h"
 #include "base/last_error.h"
+#include "image/engine/containers/format_test_support.h"
 #include "image/engine/containers/tiff_builder.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,6 @@ namespace kestrov::imaging {
 namespace {
 
 using namespace testing;
-
-std::vector<std::byte> concat(std::initializer_list<std::vector<std::byte>> parts) {
-    std::vector<std::byte> out;
-    for (const auto& part : parts) {
-        out.insert(out.end(), part.begin(), part.end());
-    }
-    return out;
-}
 
 std::vector<std::byte> segment(std::uint8_t marker, const std::vector<std::byte>& payload) {
     const auto length = payload.size() + 2;
@@ -44,17 +37,9 @@ std::vector<std::byte> exif_segment(byte_order order) {
 std::vector<std::byte> saved(const std::vector<std::byte>& file,
                              const std::function<void(property_list&)>& change,
                              status expected = status::ok) {
-    memory_source source(file);
-    decoded_metadata metadata;
-    EXPECT_EQ(read_jpeg(source, metadata), status::ok);
-    change(metadata.properties);
-    memory_sink sink;
-    EXPECT_EQ(write_jpeg(source, metadata, sink), expected);
-    return sink.bytes();
-}
-
-property text_item(std::uint32_t id, const std::string& text) {
-    return {id, 2, ascii(0, text).value};
+    const auto out = saved_with(read_jpeg, write_jpeg, file, change);
+    EXPECT_EQ(out.result, expected);
+    return out.bytes;
 }
 
 // An Exif block that is there but cannot be read (an impossible entry count in IFD0) may still
@@ -90,22 +75,20 @@ TEST(JpegWriter, ReplacesTheExifSegmentAndCopiesEverythingElse) {
     EXPECT_TRUE(std::equal(head.begin(), head.end(), out.begin()));
     EXPECT_TRUE(std::equal(tail.rbegin(), tail.rend(), out.rbegin()));
 
-    memory_source source(out);
-    decoded_metadata reread;
-    ASSERT_EQ(read_jpeg(source, reread), status::ok);
-    EXPECT_EQ(reread.properties.find(0x013B)->value, text_item(0, "Eva").value);
-    EXPECT_EQ(reread.properties.find(0x010F)->value, text_item(0, "Nikon").value);
+    const auto reread = opened(read_jpeg, out);
+    ASSERT_EQ(reread.result, status::ok);
+    EXPECT_EQ(reread.metadata.properties.find(0x013B)->value, text_item(0, "Eva").value);
+    EXPECT_EQ(reread.metadata.properties.find(0x010F)->value, text_item(0, "Nikon").value);
 }
 
 TEST(JpegWriter, CreatesTheExifSegmentAfterJfifWhenThereIsNone) {
     const auto file = concat({bytes_of({0xFF, 0xD8}), jfif, quantisation, scan});
     const auto out =
         saved(file, [](property_list& items) { items.set(text_item(0x0320, "Název")); });
-    memory_source source(out);
-    decoded_metadata reread;
-    ASSERT_EQ(read_jpeg(source, reread), status::ok);
-    EXPECT_EQ(reread.properties.find(0x0320)->value, text_item(0, "Název").value);
-    const auto& layout = dynamic_cast<const jpeg_layout&>(*reread.layout);
+    const auto reread = opened(read_jpeg, out);
+    ASSERT_EQ(reread.result, status::ok);
+    EXPECT_EQ(reread.metadata.properties.find(0x0320)->value, text_item(0, "Název").value);
+    const auto& layout = dynamic_cast<const jpeg_layout&>(*reread.metadata.layout);
     ASSERT_EQ(layout.exif_segment, 1U);
     EXPECT_EQ(layout.segments[0].marker, 0xE0);
 }
@@ -140,15 +123,13 @@ TEST(JpegWriter, ABlockNearTheSegmentLimitIsLaidOutAnewToTakeAnEdit) {
             jpeg_with_exif(build_tiff_of_size(plain_camera(), largest_exif_block - 6, order));
         const auto artist = text_item(0x013B, "Jan Nováková"); // four bytes longer
         const auto out = saved(file, [&](property_list& items) { items.set(artist); });
-        memory_source before_source(file);
-        memory_source after_source(out);
-        decoded_metadata before;
-        decoded_metadata after;
-        ASSERT_EQ(read_jpeg(before_source, before), status::ok);
-        ASSERT_EQ(read_jpeg(after_source, after), status::ok);
-        EXPECT_TRUE(after.warnings.empty());
-        before.properties.set(artist);
-        EXPECT_EQ(after.properties, before.properties);
+        auto before = opened(read_jpeg, file);
+        const auto after = opened(read_jpeg, out);
+        ASSERT_EQ(before.result, status::ok);
+        ASSERT_EQ(after.result, status::ok);
+        EXPECT_TRUE(after.metadata.warnings.empty());
+        before.metadata.properties.set(artist);
+        EXPECT_EQ(after.metadata.properties, before.metadata.properties);
     }
 }
 
@@ -167,12 +148,11 @@ TEST(JpegWriter, NearTheSegmentLimitAMakerNoteBlockIsRewrittenInPlaceOrRefused) 
 
     const auto out =
         saved(file, [](property_list& items) { items.set(text_item(0x013B, "Eva Novák")); });
-    memory_source source(out);
-    decoded_metadata after;
-    ASSERT_EQ(read_jpeg(source, after), status::ok);
-    EXPECT_EQ(after.properties.find(0x013B)->value, text_item(0, "Eva Novák").value);
+    const auto after = opened(read_jpeg, out);
+    ASSERT_EQ(after.result, status::ok);
+    EXPECT_EQ(after.metadata.properties.find(0x013B)->value, text_item(0, "Eva Novák").value);
     // From the Exif directory on (maker note, thumbnail, private data), nothing moved.
-    const auto& layout = dynamic_cast<const jpeg_layout&>(*after.layout);
+    const auto& layout = dynamic_cast<const jpeg_layout&>(*after.metadata.layout);
     const std::size_t exif_at =
         2 + 4 + 6 + layout.exif_structure.find(tiff_directory::exif)->offset;
     ASSERT_EQ(out.size(), file.size());

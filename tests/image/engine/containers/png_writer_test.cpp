@@ -2,40 +2,31 @@
 #include "image/engine/formats/png/png_format.h"
 #include "image/engine/formats/png/png_layout.h"
 
+#include "image/engine/containers/format_test_support.h"
 #include "image/engine/containers/png_test_bytes.h"
 #include "image/engine/containers/tiff_builder.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 namespace kestrov::imaging {
 namespace {
 
 using namespace testing;
 
-property text_item(std::uint32_t id, const std::string& text) {
-    auto value = bytes_of(text);
-    value.push_back(std::byte{0});
-    return {id, 2, value};
-}
-
 decoded_metadata read(const std::vector<std::byte>& file) {
-    memory_source source(file);
-    decoded_metadata metadata;
-    EXPECT_EQ(read_png(source, metadata), status::ok);
-    metadata.as_read = metadata.properties;
-    return metadata;
+    auto read = opened(read_png, file);
+    EXPECT_EQ(read.result, status::ok);
+    return std::move(read.metadata);
 }
 
 std::vector<std::byte> saved(const std::vector<std::byte>& file,
                              const std::function<void(property_list&)>& change) {
-    memory_source source(file);
-    auto metadata = read(file);
-    change(metadata.properties);
-    memory_sink sink;
-    EXPECT_EQ(write_png(source, metadata, sink), status::ok);
-    return sink.bytes();
+    const auto out = saved_with(read_png, write_png, file, change);
+    EXPECT_EQ(out.result, status::ok);
+    return out.bytes;
 }
 
 std::vector<std::string> chunk_types(const std::vector<std::byte>& file) {
@@ -58,30 +49,51 @@ TEST(PngWriter, UnchangedItemsWriteTheSameBytes) {
     EXPECT_EQ(saved(photo, [](property_list&) {}), photo);
 }
 
-TEST(PngWriter, ReplacesTextChunksInPlaceAndKeepsTheOthers) {
-    const auto out = saved(photo, [](property_list& items) {
-        items.set(text_item(0x0320, "Žluťoučký kůň")); // not ASCII: an iTXt chunk
-    });
-    const auto reread = read(out);
-    EXPECT_EQ(reread.properties.find(0x0320)->value, text_item(0, "Žluťoučký kůň").value);
-    EXPECT_EQ(reread.properties.find(0x010F)->value, text_item(0, "Canon").value);
-    EXPECT_EQ(chunk_types(out),
-              (std::vector<std::string>{"IHDR", "iTXt", "tEXt", "eXIf", "IDAT", "IEND"}));
+// Items set on a file, what they read back as, and the chunks the file is then made of.
+struct text_edit {
+    const char* name;
+    std::vector<std::byte> file;
+    std::vector<property> set;
+    std::vector<property> read_back;
+    std::vector<std::string> chunks;
+};
+
+void PrintTo(const text_edit& edit, std::ostream* out) {
+    *out << edit.name;
 }
 
-TEST(PngWriter, NewTextsAndOtherItemsGoBeforeTheImageData) {
-    const auto plain = png_file({});
-    const auto out = saved(plain, [](property_list& items) {
-        items.set(text_item(0x013B, "Eva"));
-        items.set(text_item(0x0110, "EOS 40D")); // a text keyword too: Source
-        items.set(text_item(0x010F, "Canon"));   // no keyword: the eXIf block
+class PngWriterEdit : public ::testing::TestWithParam<text_edit> {};
+
+TEST_P(PngWriterEdit, ReadsBackInTheChunksExpected) {
+    const text_edit& edit = GetParam();
+    const auto out = saved(edit.file, [&](property_list& items) {
+        for (const property& item : edit.set) {
+            items.set(item);
+        }
     });
     const auto reread = read(out);
-    EXPECT_EQ(reread.properties.find(0x013B)->value, text_item(0, "Eva").value);
-    EXPECT_EQ(reread.properties.find(0x010F)->value, text_item(0, "Canon").value);
-    EXPECT_EQ(chunk_types(out),
-              (std::vector<std::string>{"IHDR", "eXIf", "tEXt", "tEXt", "IDAT", "IEND"}));
+    for (const property& item : edit.read_back) {
+        ASSERT_NE(reread.properties.find(item.id), nullptr) << item.id;
+        EXPECT_EQ(reread.properties.find(item.id)->value, item.value) << item.id;
+    }
+    EXPECT_EQ(chunk_types(out), edit.chunks);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PngWriterEdit,
+    ::testing::Values(text_edit{"ReplacesTextChunksInPlaceAndKeepsTheOthers",
+                                photo,
+                                {text_item(0x0320, "Žluťoučký kůň")}, // not ASCII: an iTXt chunk
+                                {text_item(0x0320, "Žluťoučký kůň"), text_item(0x010F, "Canon")},
+                                {"IHDR", "iTXt", "tEXt", "eXIf", "IDAT", "IEND"}},
+                      text_edit{"NewTextsAndOtherItemsGoBeforeTheImageData",
+                                png_file({}),
+                                {text_item(0x013B, "Eva"),
+                                 text_item(0x0110, "EOS 40D"), // a text keyword too: Source
+                                 text_item(0x010F, "Canon")},  // no keyword: the eXIf block
+                                {text_item(0x013B, "Eva"), text_item(0x010F, "Canon")},
+                                {"IHDR", "eXIf", "tEXt", "tEXt", "IDAT", "IEND"}}),
+    [](const ::testing::TestParamInfo<text_edit>& each) { return each.param.name; });
 
 TEST(PngWriter, RemovingItemsDropsTheirChunksOrEntries) {
     const auto out = saved(photo, [](property_list& items) {
@@ -127,13 +139,9 @@ TEST(PngWriter, ARemovedOrReplacedItemNeverComesBackFromAnotherChunk) {
 TEST(PngWriter, ADamagedFileIsNotRewritten) {
     auto damaged = photo;
     damaged.resize(damaged.size() - 6); // IEND cut
-    memory_source source(damaged);
-    decoded_metadata metadata;
-    ASSERT_EQ(read_png(source, metadata), status::ok);
-    metadata.as_read = metadata.properties;
-    metadata.properties.set(text_item(0x013B, "Eva"));
-    memory_sink sink;
-    EXPECT_NE(write_png(source, metadata, sink), status::ok);
+    const auto out = saved_with(read_png, write_png, damaged,
+                                [](property_list& items) { items.set(text_item(0x013B, "Eva")); });
+    EXPECT_NE(out.result, status::ok);
 }
 
 } // namespace

@@ -1,19 +1,11 @@
 # The container readers and writers, and the bytes their tests build.
-list(APPEND MIRTEL_CORE_TEST_SOURCES
-    image/engine/containers/format_test_support.cpp
-    image/engine/containers/gif_reader_test.cpp
-    image/engine/containers/jpeg_reader_test.cpp
-    image/engine/containers/jpeg_writer_test.cpp
-    image/engine/containers/other_formats_test.cpp
-    image/engine/containers/png_reader_test.cpp
-    image/engine/containers/png_test_bytes.cpp
-    image/engine/containers/png_text_test.cpp
-    image/engine/containers/png_writer_test.cpp
-    image/engine/containers/text_bytes_test.cpp
-    image/engine/containers/tiff_builder.cpp
-    image/engine/containers/tiff_directory_rewrite_test.cpp
-    image/engine/containers/tiff_reader_test.cpp
-    image/engine/containers/zlib_inflate_test.cpp)
+set(container_tests
+    format_test_support gif_reader_test jpeg_reader_test jpeg_writer_test other_formats_test
+    png_reader_test png_test_bytes png_text_test png_writer_test text_bytes_test tiff_builder
+    tiff_directory_rewrite_test tiff_reader_test zlib_inflate_test)
+list(TRANSFORM container_tests PREPEND image/engine/containers/)
+list(TRANSFORM container_tests APPEND .cpp)
+list(APPEND MIRTEL_CORE_TEST_SOURCES ${container_tests})
 # exiftool's reading of what the JPEG writer wrote.
 list(APPEND MIRTEL_NATIVE_TEST_SOURCES
     image/engine/containers/jpeg_writer_oracle_test.cpp)

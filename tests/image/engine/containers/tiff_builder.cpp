@@ -2,6 +2,8 @@
 
 #include "image/engine/format_facts.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <map>
 
@@ -99,6 +101,10 @@ field ascii(std::uint16_t tag, const std::string& text) {
     return {tag, 2, static_cast<std::uint32_t>(value.size()), value};
 }
 
+field raw_ascii(std::uint16_t tag, std::initializer_list<std::uint8_t> bytes) {
+    return {tag, 2, static_cast<std::uint32_t>(bytes.size()), bytes_of(bytes)};
+}
+
 field undefined(std::uint16_t tag, std::initializer_list<std::uint8_t> bytes) {
     return {tag, 7, static_cast<std::uint32_t>(bytes.size()), bytes_of(bytes)};
 }
@@ -177,6 +183,12 @@ std::vector<std::byte> build_tiff_of_size(tiff_contents contents, std::size_t si
     return build_tiff(contents, order);
 }
 
+std::unique_ptr<image> tiff_image(const tiff_contents& contents) {
+    auto out = image::from_bytes(build_tiff(contents, byte_order::big));
+    EXPECT_EQ(out->last_status(), status::ok);
+    return out;
+}
+
 std::vector<std::byte> jpeg_with_exif(const std::vector<std::byte>& block) {
     const std::size_t length = 2 + std::size(exif_header_bytes) + block.size();
     std::vector<std::byte> out =
@@ -187,30 +199,6 @@ std::vector<std::byte> jpeg_with_exif(const std::vector<std::byte>& block) {
     out.insert(out.end(), block.begin(), block.end());
     const auto scan = bytes_of({0xFF, 0xDA, 0x00, 0x02, 0x11, 0xFF, 0x00, 0x22, 0xFF, 0xD9});
     out.insert(out.end(), scan.begin(), scan.end());
-    return out;
-}
-
-std::vector<std::byte> bytes_of(std::initializer_list<std::uint8_t> values) {
-    std::vector<std::byte> out;
-    for (const auto v : values) {
-        out.push_back(static_cast<std::byte>(v));
-    }
-    return out;
-}
-
-std::vector<std::byte> bytes_of(std::span<const std::uint8_t> values) {
-    std::vector<std::byte> out;
-    for (const auto v : values) {
-        out.push_back(static_cast<std::byte>(v));
-    }
-    return out;
-}
-
-std::vector<std::byte> bytes_of(const std::string& text) {
-    std::vector<std::byte> out;
-    for (const char c : text) {
-        out.push_back(static_cast<std::byte>(c));
-    }
     return out;
 }
 

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "image/engine/format_facts.h"
+#include "image/engine/image.h"
 #include "image/engine/io/byte_reader.h"
+#include "support/byte_literals.h"
 
 #include <cstdint>
 #include <initializer_list>
-#include <span>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +24,8 @@ struct field {
 };
 
 field ascii(std::uint16_t tag, const std::string& text);
+// An ASCII field of exactly these bytes: no terminating zero is added, and any byte may be there.
+field raw_ascii(std::uint16_t tag, std::initializer_list<std::uint8_t> bytes);
 field undefined(std::uint16_t tag, std::initializer_list<std::uint8_t> bytes);
 field shorts(std::uint16_t tag, std::initializer_list<std::uint16_t> values);
 field longs(std::uint16_t tag, std::initializer_list<std::uint32_t> values);
@@ -39,6 +43,9 @@ struct tiff_contents {
 // The block; pointer tags (Exif, GPS, thumbnail) are added where their directories are given.
 std::vector<std::byte> build_tiff(const tiff_contents& contents, byte_order order);
 
+// The engine's image of the big-endian block; a test failure when it does not read cleanly.
+std::unique_ptr<image> tiff_image(const tiff_contents& contents);
+
 // The largest TIFF block a JPEG APP1 segment holds after its Exif header (a length of 65535).
 inline constexpr std::size_t largest_exif_block = 65535 - 2 - 6;
 // The block with its thumbnail (a JPEG SOI and EOI around filler) grown to make it `size` bytes.
@@ -47,8 +54,6 @@ std::vector<std::byte> build_tiff_of_size(tiff_contents contents, std::size_t si
 // A JPEG (SOI, the Exif APP1 segment holding `block`, a scan) of a writer that put no JFIF first.
 std::vector<std::byte> jpeg_with_exif(const std::vector<std::byte>& block);
 
-std::vector<std::byte> bytes_of(std::initializer_list<std::uint8_t> values);
-std::vector<std::byte> bytes_of(const std::string& text);
-std::vector<std::byte> bytes_of(std::span<const std::uint8_t> values); // a signature
+using kestrov::testing::bytes_of;
 
 } // namespace kestrov::imaging::testing

@@ -6,6 +6,7 @@
 
 #include "base/hresult.h"
 #include "base/last_error.h"
+#include "image/engine/containers/format_test_support.h"
 #include "image/engine/containers/tiff_builder.h"
 
 #include <gtest/gtest.h>
@@ -42,11 +43,6 @@ tiff_contents camera(byte_order) {
     contents.ifd1 = {shorts(0x0103, {6})};
     contents.thumbnail = bytes_of({0xFF, 0xD8, 0xFF, 0xD9});
     return contents;
-}
-
-property text_item(std::uint32_t id, const std::string& text) {
-    const auto f = ascii(0, text);
-    return {id, 2, f.value};
 }
 
 // The block with `change` applied to the items it holds, read back.
@@ -592,14 +588,11 @@ TEST(TiffWriter, DamagedLinksAndValuesCostNoDataAndNoEndlessGrowth) {
 // stays, and then nothing the page may use is reused, not even a value it shares with IFD0.
 TEST(TiffWriter, NextPageLinksNeverLeadIntoWhatASaveWrites) {
     const auto save = [](const std::vector<std::byte>& file) {
-        memory_source source(file);
-        decoded_metadata metadata;
-        EXPECT_EQ(read_tiff(source, metadata), status::ok);
-        metadata.as_read = metadata.properties;
-        metadata.properties.set(text_item(0x013B, "Eva"));
-        memory_sink sink;
-        EXPECT_EQ(write_tiff(source, metadata, sink), status::ok);
-        return sink.bytes();
+        const auto out = saved_with(read_tiff, write_tiff, file, [](property_list& items) {
+            items.set(text_item(0x013B, "Eva"));
+        });
+        EXPECT_EQ(out.result, status::ok);
+        return out.bytes;
     };
     tiff_contents contents;
     contents.ifd0 = {ascii(0x010F, "Canon"), rationals(0x011A, {{72, 1}})};
