@@ -9,22 +9,12 @@ namespace {
 
 using namespace imaging::testing;
 
-field raw_ascii_bytes(std::uint16_t tag, std::initializer_list<std::uint8_t> bytes) {
-    return {tag, 2, static_cast<std::uint32_t>(bytes.size()), bytes_of(bytes)};
-}
-
-std::unique_ptr<imaging::image> image_with(const tiff_contents& contents) {
-    auto image = imaging::image::from_bytes(build_tiff(contents, imaging::byte_order::big));
-    EXPECT_EQ(image->last_status(), imaging::status::ok);
-    return image;
-}
-
 class GroupRowsTest : public ::testing::Test {
 protected:
     GroupRowsTest() { catalogue_.fill(); }
 
     row_list rows(tag_group group, const tiff_contents& contents) {
-        auto image = image_with(contents);
+        auto image = tiff_image(contents);
         return group_rows(group, image.get(), catalogue_, missing_);
     }
 
@@ -145,7 +135,7 @@ TEST_F(GroupRowsTest, AllGroupsShowDescriptiveThenGpsThenPhotoRows) {
 TEST_F(GroupRowsTest, DescriptiveRowsFollowTheirOwnOrderAndListWhatIsMissing) {
     tiff_contents contents;
     contents.ifd0 = {ascii(0x0131, "Mirtel"), ascii(0x013B, "Eva"), ascii(0x010E, ""),
-                     raw_ascii_bytes(0x0320, {'D', 0xF8, 'e', 0})};
+                     raw_ascii(0x0320, {'D', 0xF8, 'e', 0})};
     const auto shown = rows(group_descriptive, contents);
     ASSERT_EQ(shown.size(), 3U);
     EXPECT_EQ(shown[0], (property_row{L"Popis", L"", 0x010E}));

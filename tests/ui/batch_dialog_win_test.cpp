@@ -6,6 +6,7 @@
 #include "base/text_conversion.h"
 #include "image/bitmap_plus.h"
 #include "res/resource_ids.h"
+#include "support/file_bytes.h"
 #include "tags/tag_dump.h"
 #include "win/dialog_driver.h"
 #include "win/source_files.h"
@@ -42,11 +43,6 @@ std::map<std::uint32_t, std::string> properties_of(const fs::path& file) {
         properties[id] = dump ? std::to_string(dump->type) + ":" + dump->hex : "?";
     }
     return properties;
-}
-
-std::vector<char> bytes_of(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The author as the engine reads it back; "" when there is none.
@@ -194,7 +190,7 @@ TEST_F(BatchDialog, WritesTheFilledFieldIntoTheListedOrSelectedFilesAndKeepsEver
         EXPECT_TRUE(run_ended(dialog));
 
         // Only the selected ones: none selected writes nothing; then the second entry alone.
-        untouched = bytes_of(files[0]);
+        untouched = kestrov::testing::file_bytes(files[0]);
         SendMessageW(GetDlgItem(dialog, IDC_BATCH_SELECTED_ONLY), BM_SETCHECK, BST_CHECKED, 0);
         set_field(dialog, IDC_BATCH_AUTHOR, L"Jan");
         send_press(dialog, IDC_BATCH_WRITE);
@@ -206,7 +202,7 @@ TEST_F(BatchDialog, WritesTheFilledFieldIntoTheListedOrSelectedFilesAndKeepsEver
     EXPECT_EQ(caption, L"Mirtel info");
 
     const auto eva = author_dump("Eva Nov\xC3\xA1kov\xC3\xA1");
-    EXPECT_EQ(bytes_of(files[0]), untouched);
+    EXPECT_EQ(kestrov::testing::file_bytes(files[0]), untouched);
     EXPECT_EQ(author_of(files[1]), author_dump("Jan"));
     for (const auto& file : {files[0], files[2], nikon}) {
         EXPECT_EQ(author_of(file), eva) << file;

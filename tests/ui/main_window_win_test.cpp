@@ -12,6 +12,7 @@
 #include "image/bitmap_plus.h"
 #include "image/property_readers.h"
 #include "res/resource_ids.h"
+#include "support/file_bytes.h"
 #include "tags/group_rows.h"
 #include "tags/tag_groups.h"
 #include "ui/toolkit/failure_boundary.h"
@@ -362,11 +363,6 @@ std::wstring text_in_file(const std::wstring& path, std::uint32_t tag) {
     return text;
 }
 
-std::vector<char> bytes_of_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Editing, adding and removing, saved at once or left for Ctrl+S; and the refusals that must
 // not end the program: a read-only file, a GIF that holds no tags.
 TEST_F(MainWindow, EditingAddingAndRemovingSaveSafelyAndFailuresLetTheProgramGoOn) {
@@ -478,7 +474,7 @@ TEST_F(MainWindow, EditingAddingAndRemovingSaveSafelyAndFailuresLetTheProgramGoO
     // A read-only file: the box says why, the change stays in memory, the file is untouched.
     select_group(0);
     SetFileAttributesW(photo.c_str(), FILE_ATTRIBUTE_READONLY);
-    const auto before = bytes_of_file(photo);
+    const auto before = kestrov::testing::file_bytes(photo);
     track(0x010F);
     {
         dialog_driver driver({type_text(L"Nikon"), press_ok_in_error_box()});
@@ -488,14 +484,14 @@ TEST_F(MainWindow, EditingAddingAndRemovingSaveSafelyAndFailuresLetTheProgramGoO
     }
     EXPECT_TRUE(main_window->modified);
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ(bytes_of_file(photo), before);
+    EXPECT_EQ(kestrov::testing::file_bytes(photo), before);
     SetFileAttributesW(photo.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     // A GIF holds no tags: adding one is refused, and the file stays as it was.
     const auto gif = folder / L"tiny.gif";
     std::filesystem::copy_file(source_file("fuzz/seeds/tiny.gif"), gif);
     SetFileAttributesW(gif.c_str(), FILE_ATTRIBUTE_NORMAL);
-    const auto gif_before = bytes_of_file(gif);
+    const auto gif_before = kestrov::testing::file_bytes(gif);
     main_window->open_file(gif.wstring());
     pump();
     ASSERT_NE(main_window->image(), nullptr);
@@ -512,7 +508,7 @@ TEST_F(MainWindow, EditingAddingAndRemovingSaveSafelyAndFailuresLetTheProgramGoO
         EXPECT_EQ(driver.finish(), 3U) << "no error box";
     }
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ(bytes_of_file(gif), gif_before);
+    EXPECT_EQ(kestrov::testing::file_bytes(gif), gif_before);
     main_window->close_file();
     clean();
 }
