@@ -2,12 +2,14 @@
 #pragma once
 
 #include "image/engine/image_format.h"
+#include "image/engine/io/byte_reader.h"
 #include "image/engine/io/byte_source.h"
 #include "image/engine/property.h"
 #include "image/engine/status.h"
 #include "image/engine/value_budget.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,30 @@ public:
     virtual ~container_layout() = default;
 };
 
+// The blocks besides the items that may hold the descriptive texts too, where the container keeps
+// them apart from its items (JPEG segments, a PNG chunk). TIFF keeps them as items instead.
+struct side_blocks {
+    // The XMP packet (UTF-8 XML), the first of the file.
+    std::optional<std::vector<std::byte>> xmp;
+    // Photoshop's image resources, whose resource 0x0404 holds the IPTC datasets.
+    std::optional<std::vector<std::byte>> image_resources;
+    // What keeps a block from being written: XMP continued in further segments (extended XMP),
+    // image resources spread over several segments.
+    bool xmp_writable = true;
+    bool image_resources_writable = true;
+};
+
+// How a save changes one side block: `changed` with bytes replaces or adds it, without removes it.
+struct side_block_change {
+    bool changed = false;
+    std::optional<std::vector<std::byte>> bytes;
+};
+
+struct side_block_changes {
+    side_block_change xmp;
+    side_block_change image_resources;
+};
+
 struct decoded_metadata {
     image_format format = image_format::unknown;
     // The items as the engine exposes them: unique ids in the flat id space, values
@@ -34,6 +60,15 @@ struct decoded_metadata {
     // What was skipped while reading damaged metadata, for the user: one short Czech sentence
     // each, without a final full stop, naming tags as 0xNNNN and the directory, segment or chunk.
     std::vector<std::string> warnings;
+    // The descriptive items that stand for a text read from another place (an XMP packet, IPTC):
+    // no item of the file's own. A save writes them only when they change.
+    std::vector<std::uint32_t> synthesized;
+    // The byte order of the file's TIFF structure, which items of a type wider than a byte were
+    // turned from.
+    byte_order tiff_order = byte_order::little;
+    // The side blocks as read, and what the save in progress changes in them.
+    side_blocks blocks;
+    side_block_changes block_changes;
     // What may still be read into values: one budget for every block of the file.
     value_budget budget;
     std::unique_ptr<container_layout> layout;

@@ -41,6 +41,11 @@ inline constexpr signature bmp_signature{bmp_signature_bytes};
 inline constexpr signature ico_signature{ico_signature_bytes};
 inline constexpr signature wmf_placeable_signature{wmf_placeable_signature_bytes};
 inline constexpr signature exif_header{exif_header_bytes};
+// Before the XMP packet in a JPEG APP1 segment, and before the rest of an XMP packet too large for
+// one segment (XMP Part 3 §1.1.3); before Photoshop's image resources in APP13.
+inline constexpr std::string_view xmp_header{"http://ns.adobe.com/xap/1.0/\0", 29};
+inline constexpr std::string_view extended_xmp_header{"http://ns.adobe.com/xmp/extension/\0", 35};
+inline constexpr std::string_view photoshop_header{"Photoshop 3.0\0", 14};
 
 // Whether `bytes` begin with `expected`.
 inline bool starts_with(std::span<const std::byte> bytes, signature expected) {
@@ -61,6 +66,7 @@ inline constexpr std::uint8_t marker_eoi = 0xD9;
 inline constexpr std::uint8_t marker_sos = 0xDA;
 inline constexpr std::uint8_t marker_app0 = 0xE0;
 inline constexpr std::uint8_t marker_app1 = 0xE1;
+inline constexpr std::uint8_t marker_app13 = 0xED;
 
 // --- TIFF field types (TIFF 6.0 §2; 13 is the IFD type of the TIFF supplements).
 namespace tiff_type {
@@ -144,6 +150,13 @@ inline constexpr std::uint16_t tag_strip_byte_counts = 0x0117;
 inline constexpr std::uint16_t tag_tile_offsets = 0x0144;
 inline constexpr std::uint16_t tag_tile_byte_counts = 0x0145;
 inline constexpr std::uint16_t tag_sub_ifds = 0x014A;
+// Where a TIFF file keeps its XMP packet, its IPTC datasets and Photoshop's image resources.
+inline constexpr std::uint16_t tag_xmp = 0x02BC;
+inline constexpr std::uint16_t tag_iptc = 0x83BB;
+inline constexpr std::uint16_t tag_image_resources = 0x8649;
+// Windows' own texts in IFD0, UTF-16LE in BYTE values.
+inline constexpr std::uint16_t tag_xp_title = 0x9C9B;
+inline constexpr std::uint16_t tag_xp_author = 0x9C9D;
 // Tags whose values are offsets of data whose extent they do not state: free space (FreeOffsets),
 // the JPEG tables of old-style JPEG TIFFs (JPEGQTables, JPEGDCTables, JPEGACTables) and two
 // makers' private directories.
@@ -151,6 +164,13 @@ inline constexpr std::uint16_t tags_with_unsized_offsets[] = {0x0120, 0x0207, 0x
                                                               0x0209, 0x8290, 0x7200};
 
 // --- Item ids, as the platform's imaging library gives them.
+// The descriptive texts: the title has an id of its own; the others are IFD0's tags.
+inline constexpr std::uint32_t id_image_title = 0x0320;
+inline constexpr std::uint32_t id_image_description = 0x010E;
+inline constexpr std::uint32_t id_artist = 0x013B;
+inline constexpr std::uint32_t id_make = 0x010F;
+inline constexpr std::uint32_t id_model = 0x0110;
+inline constexpr std::uint32_t id_software = 0x0131;
 // GPS tags keep their numbers, 0x0000 to this.
 inline constexpr std::uint32_t last_gps_item_id = 0x001F;
 // The thumbnail's bytes (IFD1's JPEGInterchangeFormat data).

@@ -5,6 +5,7 @@
 
 #include "image/engine/container.h"
 #include "image/engine/container_writer.h"
+#include "image/engine/descriptive/descriptive_texts.h"
 #include "image/engine/image_format.h"
 
 #include <span>
@@ -25,6 +26,8 @@ struct format_entry {
     bool holds_items = false;
     // Listed among the encoders: the program can save it.
     bool listed_as_encoder = false;
+    // Where the format keeps the descriptive texts besides their items.
+    text_places other_text_places = text_places::none;
 };
 
 // In the order the codecs are listed: BMP, JPEG, GIF, EMF, WMF, TIFF, PNG, ICO.

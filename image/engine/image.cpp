@@ -3,6 +3,7 @@
 #include "base/hresult.h"
 #include "base/last_error.h"
 #include "image/engine/container_writer.h"
+#include "image/engine/descriptive/descriptive_texts.h"
 #include "image/engine/formats.h"
 #include "image/engine/image_format.h"
 #include "image/engine/io/cached_source.h"
@@ -123,6 +124,7 @@ void image::load(std::unique_ptr<byte_source> source) {
         last_status_ = result;
         return;
     }
+    read_descriptive_texts(metadata, format->other_text_places);
     metadata.as_read = metadata.properties;
     metadata_ = std::move(metadata);
     source_ = std::move(source);
@@ -292,8 +294,29 @@ status image::write_into(output_file& file, const save_options& options) {
     if (!options.attributes_of.empty() && !file.copy_attributes_of(options.attributes_of)) {
         return status::win32_error;
     }
-    if (const status result = format_entry_of(metadata_.format)->write(*source_, metadata_, file);
-        result != status::ok) {
+    const format_entry& format = *format_entry_of(metadata_.format);
+    property_list items;
+    property_list as_read;
+    side_block_changes changes;
+    status result =
+        agree_descriptive_texts(metadata_, format.other_text_places, items, as_read, changes);
+    if (result == status::ok) {
+        // The writer sees the items and blocks in agreement; the image keeps its own.
+        const auto swap_in = [&] {
+            std::swap(metadata_.properties, items);
+            std::swap(metadata_.as_read, as_read);
+            std::swap(metadata_.block_changes, changes);
+        };
+        swap_in();
+        try {
+            result = format.write(*source_, metadata_, file);
+        } catch (...) {
+            swap_in();
+            throw;
+        }
+        swap_in();
+    }
+    if (result != status::ok) {
         if (last_error() == win32::error_success) {
             set_last_error(error_for(result));
         }

@@ -382,6 +382,7 @@ status read_tiff_block(byte_source& block, decoded_metadata& out, tiff_structure
     if (result != status::ok) {
         return result;
     }
+    out.tiff_order = target.order;
     expose_tiff_items(target, block, out.properties, out.warnings);
     return status::ok;
 }

@@ -16,4 +16,5 @@ list(APPEND MIRTEL_NATIVE_TEST_SOURCES
     image/oracle/save_roundtrip_test.cpp)
 # Structure a save adds: Exif blocks in JPEGs without one, PNG text chunks; damaged samples.
 list(APPEND MIRTEL_NATIVE_TEST_SOURCES
-    image/oracle/container_changes_test.cpp)
+    image/oracle/container_changes_test.cpp
+    image/oracle/descriptive_agreement_test.cpp)

@@ -54,6 +54,8 @@ public:
 
 private:
     void read_exif(const jpeg_segment& segment);
+    void read_side_block(const jpeg_segment& segment);
+    bool payload_starts_with(const jpeg_segment& segment, std::string_view header);
 
     byte_reader reader_;
     decoded_metadata& out_;
@@ -116,9 +118,46 @@ void segment_walker::walk() {
         if (marker == marker_app1 && !layout_.exif_segment) {
             read_exif(segment);
         }
+        if (marker == marker_app1 || marker == marker_app13) {
+            read_side_block(segment);
+        }
         position = start + segment.length;
     }
     out_.warnings.emplace_back("Soubor JPEG má před obrazovými daty příliš mnoho segmentů");
+}
+
+bool segment_walker::payload_starts_with(const jpeg_segment& segment, std::string_view header) {
+    const auto bytes = reader_.bytes_at(segment.offset + 4, header.size());
+    return segment.length - 4 >= header.size() && !bytes.empty() &&
+           std::equal(bytes.begin(), bytes.end(), header.begin(),
+                      [](std::byte b, char c) { return std::to_integer<char>(b) == c; });
+}
+
+// The first XMP packet and the first image resources are read; a second APP13 of resources, or
+// XMP continued in further segments, leaves the block shown but not written.
+void segment_walker::read_side_block(const jpeg_segment& segment) {
+    const std::size_t index = layout_.segments.size() - 1;
+    const auto payload = [&](std::string_view header) {
+        return reader_.copy_at(segment.offset + 4 + header.size(),
+                               segment.length - 4 - header.size());
+    };
+    if (segment.marker == marker_app1 && payload_starts_with(segment, xmp_header)) {
+        if (!layout_.xmp_segment) {
+            if (auto packet = payload(xmp_header)) {
+                layout_.xmp_segment = index;
+                out_.blocks.xmp = std::move(*packet);
+            }
+        }
+    } else if (segment.marker == marker_app1 && payload_starts_with(segment, extended_xmp_header)) {
+        out_.blocks.xmp_writable = false;
+    } else if (segment.marker == marker_app13 && payload_starts_with(segment, photoshop_header)) {
+        if (layout_.image_resources_segment) {
+            out_.blocks.image_resources_writable = false;
+        } else if (auto resources = payload(photoshop_header)) {
+            layout_.image_resources_segment = index;
+            out_.blocks.image_resources = std::move(*resources);
+        }
+    }
 }
 
 void segment_walker::read_exif(const jpeg_segment& segment) {

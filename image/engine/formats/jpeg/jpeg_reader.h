@@ -24,6 +24,9 @@ public:
     std::optional<std::uint64_t> scan_offset;
     // Index into `segments` of the APP1 whose Exif block was read.
     std::optional<std::size_t> exif_segment;
+    // The APP1 holding the XMP packet and the APP13 holding Photoshop's image resources.
+    std::optional<std::size_t> xmp_segment;
+    std::optional<std::size_t> image_resources_segment;
     // That Exif block (without its "Exif\0\0" header) and its structure.
     std::vector<std::byte> exif_block;
     tiff_structure exif_structure;

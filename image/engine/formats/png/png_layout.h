@@ -41,6 +41,8 @@ public:
     std::optional<std::size_t> exif_chunk;
     std::vector<std::byte> exif_block;
     tiff_structure exif_structure;
+    // The iTXt chunk holding the XMP packet (keyword "XML:com.adobe.xmp"): its index in `chunks`.
+    std::optional<std::size_t> xmp_chunk;
     // Where the walk stopped: after IEND (bytes from here on are not PNG), or at the chunk that
     // was damaged or cut off.
     std::uint64_t end_offset = 0;

@@ -217,6 +217,9 @@ private:
             return;
         }
         png_text_entry entry{index, kind, *keyword, 0};
+        if (*keyword == png_xmp_keyword && kind == png_text_kind::international_text) {
+            read_xmp(index);
+        }
         const auto id = png_keyword_item_id(*keyword);
         if (id != 0 && chunk_items_.find(id) == nullptr) {
             const auto what =
@@ -235,6 +238,24 @@ private:
             }
         }
         layout_->texts.push_back(std::move(entry));
+    }
+
+    // The first XMP packet (XMP Part 3 §1.1.5): kept whole, for the descriptive texts it holds.
+    void read_xmp(std::size_t index) {
+        if (layout_->xmp_chunk) {
+            return;
+        }
+        const auto what = name(index) + " s daty XMP";
+        if (const auto data = metadata_data(index, what)) {
+            auto text = decode_png_text(png_text_kind::international_text, *data, inflate_budget_);
+            if (!text.readable) {
+                warn(what + " " + text.note + " a byl vynechán");
+                return;
+            }
+            layout_->xmp_chunk = index;
+            const auto bytes = std::as_bytes(std::span(text.utf8));
+            out_.blocks.xmp.emplace(bytes.begin(), bytes.end());
+        }
     }
 
     void handle_exif(std::size_t index) {

@@ -12,6 +12,9 @@
 
 namespace kestrov::imaging {
 
+// The keyword of the iTXt chunk that holds an XMP packet (XMP Part 3 §1.1.5).
+inline constexpr std::string_view png_xmp_keyword = "XML:com.adobe.xmp";
+
 // Longest keyword plus its zero separator (§11.3.4.2): reading this much of a chunk is enough to
 // know its keyword.
 inline constexpr std::size_t png_keyword_field_length = 80;

@@ -66,6 +66,20 @@ std::vector<std::byte> text_chunk(const std::string& keyword, const property& it
     return chunk("iTXt", data);
 }
 
+// The XMP packet's iTXt chunk: uncompressed, without language or translated keyword, as the XMP
+// specification asks (XMP Part 3 §1.1.5).
+std::vector<std::byte> xmp_chunk(std::span<const std::byte> packet) {
+    std::vector<std::byte> data;
+    for (const char c : png_xmp_keyword) {
+        data.push_back(static_cast<std::byte>(c));
+    }
+    const std::byte fields[] = {std::byte{0}, std::byte{0}, std::byte{0}, std::byte{0},
+                                std::byte{0}};
+    data.insert(data.end(), std::begin(fields), std::end(fields));
+    data.insert(data.end(), packet.begin(), packet.end());
+    return chunk("iTXt", data);
+}
+
 bool type_is(const png_chunk& c, const char* type) {
     return std::memcmp(c.type.data(), type, 4) == 0;
 }
@@ -77,7 +91,8 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
     if (layout == nullptr) {
         return status::wrong_state;
     }
-    if (metadata.properties == metadata.as_read) {
+    const side_block_change& xmp = metadata.block_changes.xmp;
+    if (metadata.properties == metadata.as_read && !xmp.changed) {
         return write_unchanged(source, metadata, sink);
     }
     // A file whose chunks could not all be read cannot be copied chunk by chunk.
@@ -179,6 +194,10 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
         if (exif_changed && !layout->exif_chunk && !sink.write(chunk("eXIf", exif_block))) {
             return false;
         }
+        if (xmp.changed && xmp.bytes && !layout->xmp_chunk &&
+            !sink.write(xmp_chunk(*xmp.bytes))) {
+            return false;
+        }
         for (const auto& item : new_texts) {
             if (!sink.write(text_chunk(std::string(*png_item_keyword(item.id)), item))) {
                 return false;
@@ -198,6 +217,12 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
         if (text != text_of_chunk.end() && text_changes.count(text->second) != 0) {
             const auto& change = text_changes[text->second];
             if (change && !sink.write(text_chunk(layout->texts[text->second].keyword, *change))) {
+                return write_failed();
+            }
+            continue;
+        }
+        if (layout->xmp_chunk == i && xmp.changed) {
+            if (xmp.bytes && !sink.write(xmp_chunk(*xmp.bytes))) {
                 return write_failed();
             }
             continue;

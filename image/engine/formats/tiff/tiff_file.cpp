@@ -20,6 +20,7 @@ status read_tiff(byte_source& source, decoded_metadata& out) {
         return result;
     }
     out.format = image_format::tiff;
+    out.tiff_order = layout->structure.order;
     expose_tiff_items(layout->structure, source, out.properties, out.warnings);
     out.layout = std::move(layout);
     return status::ok;
