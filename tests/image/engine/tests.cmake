@@ -6,3 +6,6 @@ list(APPEND MIRTEL_CORE_TEST_SOURCES
 # The fuzzers' seeds and the sample photos, from the source tree and the corpus beside it.
 list(APPEND MIRTEL_NATIVE_TEST_SOURCES
     image/engine/seed_regression_test.cpp)
+# XMP packets: reading and editing the descriptive properties.
+list(APPEND MIRTEL_CORE_TEST_SOURCES
+    image/engine/xmp/xmp_packet_test.cpp)
