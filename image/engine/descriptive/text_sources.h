@@ -20,6 +20,9 @@ public:
 
     std::optional<std::string> xmp_text(xmp::property which) const;
     std::optional<std::string> iptc_text(iptc::text_field field) const;
+    // False when a save leaves the IPTC datasets as they are: damaged, or in a character set
+    // new texts cannot join.
+    bool iptc_editable() const { return iptc_problem_.empty(); }
     // Damaged XMP or IPTC, or IPTC whose texts a save cannot change without garbling others.
     void add_reading_warnings(std::vector<std::string>& warnings) const;
 
