@@ -6,3 +6,7 @@ list(APPEND MIRTEL_CORE_TEST_SOURCES
 # The fuzzers' seeds and the sample photos, from the source tree and the corpus beside it.
 list(APPEND MIRTEL_NATIVE_TEST_SOURCES
     image/engine/seed_regression_test.cpp)
+# Photoshop image resource blocks and the IPTC-IIM datasets in them, from byte literals.
+list(APPEND MIRTEL_CORE_TEST_SOURCES
+    image/engine/iptc/iim_test.cpp
+    image/engine/iptc/image_resources_test.cpp)
