@@ -10,3 +10,6 @@ list(APPEND MIRTEL_NATIVE_TEST_SOURCES
 list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/engine/iptc/iim_test.cpp
     image/engine/iptc/image_resources_test.cpp)
+# exiftool's reading of the texts edited.
+list(APPEND MIRTEL_NATIVE_TEST_SOURCES
+    image/engine/iptc/iptc_oracle_test.cpp)
