@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kestrov::imaging::iptc {
@@ -58,17 +59,13 @@ TEST(IrbResources, ReadsEachPhotoshopResourceAndStepsOverOthers) {
     const auto block = sample_block();
     const auto list = read_resources(block);
     EXPECT_TRUE(list.well_formed);
-    ASSERT_EQ(list.resources.size(), 3U);
-    const std::uint16_t ids[] = {0x03ED, 0x0404, 0x0425};
-    const std::uint64_t offsets[] = {0, 16, 50};
-    const std::uint64_t lengths[] = {16, 20, 28};
-    const bytes data[] = {bytes_of({1, 2, 3}), bytes_of("\x1C\x02\x05"), bytes(16, std::byte{7})};
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(list.resources[i].id, ids[i]);
-        EXPECT_EQ(list.resources[i].offset, offsets[i]);
-        EXPECT_EQ(list.resources[i].length, lengths[i]);
-        EXPECT_EQ(as_vector(list.resources[i].data), data[i]);
+    std::vector<std::tuple<std::uint16_t, std::uint64_t, std::uint64_t, bytes>> read;
+    for (const auto& r : list.resources) {
+        read.emplace_back(r.id, r.offset, r.length, as_vector(r.data));
     }
+    EXPECT_EQ(read, (decltype(read){{0x03ED, 0, 16, bytes_of({1, 2, 3})},
+                                    {0x0404, 16, 20, bytes_of("\x1C\x02\x05")},
+                                    {0x0425, 50, 28, bytes(16, std::byte{7})}}));
 }
 
 TEST(IrbResources, EveryTruncationIsMalformedUnlessItEndsBetweenResources) {
