@@ -9,3 +9,10 @@ list(APPEND MIRTEL_NATIVE_TEST_SOURCES
 # XMP packets: reading and editing the descriptive properties.
 list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/engine/xmp/xmp_packet_test.cpp)
+# Photoshop image resource blocks and the IPTC-IIM datasets in them, from byte literals.
+list(APPEND MIRTEL_CORE_TEST_SOURCES
+    image/engine/iptc/iim_test.cpp
+    image/engine/iptc/image_resources_test.cpp)
+# exiftool's reading of the texts edited.
+list(APPEND MIRTEL_NATIVE_TEST_SOURCES
+    image/engine/iptc/iptc_oracle_test.cpp)
