@@ -9,3 +9,6 @@ list(APPEND MIRTEL_NATIVE_TEST_SOURCES
 # XMP packets: reading and editing the descriptive properties.
 list(APPEND MIRTEL_CORE_TEST_SOURCES
     image/engine/xmp/xmp_packet_test.cpp)
+# exiftool reading the XMP packets written here.
+list(APPEND MIRTEL_NATIVE_TEST_SOURCES
+    image/engine/xmp/xmp_exiftool_test.cpp)
