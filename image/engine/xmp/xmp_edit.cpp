@@ -303,21 +303,6 @@ std::vector<std::byte> bytes_of(std::string_view text) {
     return {data, data + text.size()};
 }
 
-// The text with every character XML cannot hold, and every byte that is not UTF-8, as U+FFFD.
-std::string storable(std::string_view text) {
-    std::string out;
-    for (std::size_t at = 0; at < text.size();) {
-        const auto c = decode_utf8(text, at);
-        if (!c) {
-            ++at;
-        }
-        std::string encoded;
-        append_utf8(encoded, c.value_or(0xFFFD));
-        out += is_storable_text(encoded) ? encoded : "\xEF\xBF\xBD";
-    }
-    return out;
-}
-
 } // namespace
 
 edit_result edit_packet(std::span<const std::byte> packet, std::span<const edit> edits) {
@@ -387,8 +372,8 @@ std::vector<std::byte> new_packet(std::span<const edit> edits) {
             declarations += declaration;
         }
         elements += "\n   ";
-        elements +=
-            property_element(which, info.preferred_prefix, "rdf", storable(*last[i]->text), "   ");
+        elements += property_element(which, info.preferred_prefix, "rdf",
+                                     storable_text(*last[i]->text), "   ");
     }
     // The packet wrapper of XMP Part 1 §7.3.2; the begin attribute holds U+FEFF.
     const auto out = joined({"<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
