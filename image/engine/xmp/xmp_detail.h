@@ -24,6 +24,9 @@ enum class value_place { content, attribute };
 // character XML does not allow.
 std::optional<std::string> decode_value(std::string_view raw, value_place place);
 
+// The text with every character XML cannot hold, and every byte that is not UTF-8, as U+FFFD.
+std::string storable_text(std::string_view text);
+
 // Appends the text with what markup would take for its own escaped; the text must be storable.
 void append_escaped(std::string& out, std::string_view text, value_place place);
 

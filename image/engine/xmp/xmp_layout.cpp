@@ -370,7 +370,7 @@ std::optional<std::string> read_descriptions(std::string_view text, const scan_r
             buffer.data());
         const layout_reader reader(text, buffer.data(), scan);
         if (!reader.values_decode(*document)) {
-            return "Blok XMP odkazuje na neznámou entitu a nebyl přečten";
+            return "Blok XMP obsahuje neznámou entitu nebo neplatnou hodnotu a nebyl přečten";
         }
         const auto* rdf = reader.find_rdf(*document);
         if (!rdf) {

@@ -112,6 +112,20 @@ std::optional<std::string> decode_value(std::string_view raw, value_place place)
     return out;
 }
 
+std::string storable_text(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto c = decode_utf8(text, at);
+        if (!c) {
+            ++at;
+        }
+        std::string encoded;
+        append_utf8(encoded, c.value_or(0xFFFD));
+        out += is_storable_text(encoded) ? encoded : "\xEF\xBF\xBD";
+    }
+    return out;
+}
+
 void append_escaped(std::string& out, std::string_view text, value_place place) {
     const bool attribute = place == value_place::attribute;
     for (const char c : text) {

@@ -16,3 +16,6 @@ list(APPEND MIRTEL_CORE_TEST_SOURCES
 # exiftool's reading of the texts edited.
 list(APPEND MIRTEL_NATIVE_TEST_SOURCES
     image/engine/iptc/iptc_oracle_test.cpp)
+# exiftool reading the XMP packets written here.
+list(APPEND MIRTEL_NATIVE_TEST_SOURCES
+    image/engine/xmp/xmp_exiftool_test.cpp)

@@ -177,6 +177,49 @@ TEST(XmpPacket, EditsSpliceOnlyTheValue) {
     }
 }
 
+TEST(XmpPacket, WritesOtherFormsAnewAndDropsDuplicates) {
+    const auto packet = [](const std::string& description) {
+        return "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"" + rdf_ns +
+               "\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" " +
+               "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\">" + description +
+               "</rdf:RDF></x:xmpmeta>";
+    };
+    const struct {
+        const char* name;
+        std::string packet;
+        property which;
+        std::string left_out; // what the edit must no longer leave in the packet
+    } cases[] = {
+        {"array as attribute", packet("<rdf:Description dc:title=\"Old\"/>"), property::dc_title,
+         "dc:title="},
+        {"alt as text", packet("<rdf:Description><dc:title>Old</dc:title></rdf:Description>"),
+         property::dc_title, ">Old<"},
+        {"empty alt",
+         packet("<rdf:Description><dc:description><rdf:Alt/></dc:description>"
+                "</rdf:Description>"),
+         property::dc_description, "<rdf:Alt/>"},
+        {"empty x-default item",
+         packet("<rdf:Description><dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\"/>"
+                "</rdf:Alt></dc:title></rdf:Description>"),
+         property::dc_title, "<rdf:li xml:lang=\"x-default\"/>"},
+        {"resource",
+         packet("<rdf:Description><xmp:CreatorTool rdf:resource=\"http://t\"/>"
+                "</rdf:Description>"),
+         property::xmp_creator_tool, "rdf:resource"},
+        {"duplicates",
+         packet("<rdf:Description xmp:CreatorTool=\"One\"/>"
+                "<rdf:Description><xmp:CreatorTool>Two</xmp:CreatorTool>"
+                "</rdf:Description>"),
+         property::xmp_creator_tool, "Two"},
+    };
+    for (const auto& c : cases) {
+        const auto result = edited(c.packet, {{c.which, "New"}});
+        ASSERT_TRUE(result.ok) << c.name << ": " << result.problem;
+        EXPECT_EQ(read_packet(result.packet).text(c.which), "New") << c.name;
+        EXPECT_EQ(text_of(result.packet).find(c.left_out), std::string::npos) << c.name;
+    }
+}
+
 TEST(XmpPacket, PaddingAbsorbsTheChangeInSize) {
     const std::string roomy(40, ' ');
     const struct {
