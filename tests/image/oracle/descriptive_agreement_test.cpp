@@ -52,8 +52,8 @@ bool changes_with_the_save(const std::string& key) {
 
 void edit(const fs::path& file, bool remove) {
     gdi::bitmap_plus bitmap(file.wstring());
-    for (const auto& [id, text] : {std::pair{0x0320u, title}, std::pair{0x010Eu, description},
-                                   std::pair{0x013Bu, author}}) {
+    for (const auto& [id, text] :
+         {std::pair{0x0320u, title}, std::pair{0x010Eu, description}, std::pair{0x013Bu, author}}) {
         if (!remove) {
             gdi::set_text_property(bitmap.bitmap(), id, text);
         } else {
@@ -89,8 +89,7 @@ protected:
         const std::string removed = "removed" + extension;
         for (const auto& name : {before, set, removed}) {
             fs::copy_file(source, folder_.path() / name);
-            fs::permissions(folder_.path() / name, fs::perms::owner_write,
-                            fs::perm_options::add);
+            fs::permissions(folder_.path() / name, fs::perms::owner_write, fs::perm_options::add);
         }
         edit(folder_.path() / set, false);
         edit(folder_.path() / removed, false);

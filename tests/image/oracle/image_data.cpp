@@ -12,6 +12,13 @@ namespace kestrov::oracle {
 
 namespace {
 
+// Whether a segment's payload (after marker and length) begins with `text`.
+bool payload_starts(const std::vector<std::byte>& segment, std::string_view text) {
+    return segment.size() >= 4 + text.size() &&
+           std::equal(text.begin(), text.end(), segment.begin() + 4,
+                      [](char c, std::byte b) { return std::to_integer<char>(b) == c; });
+}
+
 std::uint8_t byte_at(std::span<const std::byte> bytes, std::size_t offset) {
     return std::to_integer<std::uint8_t>(bytes[offset]);
 }
@@ -95,12 +102,16 @@ jpeg_layout split_jpeg(std::span<const std::byte> file) {
             marker, false,
             std::vector<std::byte>(begin, begin + static_cast<std::ptrdiff_t>(size))};
         segment.exif = marker == 0xE1 && is_exif_payload(std::span(segment.bytes).subspan(4));
+        segment.side_block =
+            (marker == 0xE1 && payload_starts(segment.bytes, "http://ns.adobe.com/xap/1.0/")) ||
+            (marker == 0xED && payload_starts(segment.bytes, "Photoshop 3.0"));
         layout.segments.push_back(std::move(segment));
         position += size;
     }
 }
 
-std::string jpeg_difference(const jpeg_layout& before, const jpeg_layout& after) {
+std::string jpeg_difference(const jpeg_layout& before, const jpeg_layout& after,
+                            bool side_blocks_may_change) {
     if (!before.problem.empty() || !after.problem.empty()) {
         return "JPEG structure not readable: before: " + before.problem +
                "; after: " + after.problem;
@@ -111,13 +122,16 @@ std::string jpeg_difference(const jpeg_layout& before, const jpeg_layout& after)
     }
     std::vector<const jpeg_layout::segment*> kept_before;
     std::vector<const jpeg_layout::segment*> kept_after;
+    const auto counted = [side_blocks_may_change](const jpeg_layout::segment& segment) {
+        return !segment.exif && !(side_blocks_may_change && segment.side_block);
+    };
     for (const auto& segment : before.segments) {
-        if (!segment.exif) {
+        if (counted(segment)) {
             kept_before.push_back(&segment);
         }
     }
     for (const auto& segment : after.segments) {
-        if (!segment.exif) {
+        if (counted(segment)) {
             kept_after.push_back(&segment);
         }
     }

@@ -20,6 +20,7 @@ struct jpeg_layout {
         std::uint8_t marker = 0;
         bool exif = false;            // an APP1 segment holding an Exif block ("Exif\0\0")
         std::vector<std::byte> bytes; // the marker, its length and its payload
+        bool side_block = false;      // APP1 holding XMP, or APP13 holding Photoshop's resources
     };
     std::vector<segment> segments; // after SOI, before the first SOS
     std::vector<std::byte> scan;   // from the first SOS marker to the end of the file
@@ -31,7 +32,9 @@ jpeg_layout split_jpeg(std::span<const std::byte> file);
 // How `after` differs from `before` in anything but its Exif APP1 segments: the scan data
 // (tables of the scans and entropy-coded data), then every other segment in order. Empty when it
 // does not.
-std::string jpeg_difference(const jpeg_layout& before, const jpeg_layout& after);
+// With `side_blocks_may_change`, the XMP and Photoshop segments are left out like the Exif one.
+std::string jpeg_difference(const jpeg_layout& before, const jpeg_layout& after,
+                            bool side_blocks_may_change = false);
 
 // The strips or tiles of a TIFF: per EXIF group that has StripOffsets and StripByteCounts
 // (or TileOffsets and TileByteCounts), the bytes they point at, in order. `exiftool_tags` are the

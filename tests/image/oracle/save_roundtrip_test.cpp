@@ -225,6 +225,7 @@ protected:
                 copy.exiv2.set[tag.exiv2_key] =
                     "Ascii " + std::to_string(utf8.size() + 1) + " " + utf8;
                 copy.camera_renamed = tag.names_the_camera;
+                expect_other_places(copy, tag.id, utf8);
                 // A file without Exif gains a block, whose byte order exiftool then reports.
                 copy.exiftool.may_appear.insert("File:ExifByteOrder");
             };
@@ -280,6 +281,7 @@ TEST_F(SaveRoundtrip, TheConsoleToolSettingTheAuthorChangesOnlyThatTag) {
                                     ": " + result.standard_output);
         }
         copy.exiftool.set["EXIF:IFD0:Artist"] = author;
+        expect_other_places(copy, 0x013B, author);
         copy.exiv2.set["Exif.Image.Artist"] =
             "Ascii " + std::to_string(author.size() + 1) + " " + author;
         copy.exiftool.may_appear.insert("File:ExifByteOrder");
@@ -318,6 +320,7 @@ TEST_F(SaveRoundtrip, RemovingTagsInTwoSavesInARowRemovesJustThem) {
                 removed.push_back(tag.id);
                 copy.exiftool.removed.insert(tag.exiftool_key);
                 copy.exiv2.removed.insert(tag.exiv2_key);
+                expect_other_places(copy, tag.id, std::nullopt);
                 break;
             }
         }

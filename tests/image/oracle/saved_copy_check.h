@@ -57,6 +57,37 @@ inline constexpr descriptive_tag descriptive_tags[] = {
     {0x0131, "EXIF:IFD0:Software", "Exif.Image.Software", false},
 };
 
+// The other places a save keeps each descriptive text in, as exiftool names them: those it adds
+// where the file has none, and those it changes only where the file has them.
+struct other_place {
+    std::uint32_t id;
+    const char* exiftool_key;
+    const char* exiv2_key;
+    bool written_where_absent;
+};
+
+inline constexpr other_place other_places[] = {
+    {0x0320, "EXIF:IFD0:XPTitle", "Exif.Image.XPTitle", true},
+    {0x0320, "XMP:XMP-dc:Title", "Xmp.dc.title", true},
+    {0x0320, "IPTC:ObjectName", "Iptc.Application2.ObjectName", false},
+    {0x010E, "XMP:XMP-dc:Description", "Xmp.dc.description", true},
+    {0x010E, "IPTC:Caption-Abstract", "Iptc.Application2.Caption", false},
+    {0x013B, "EXIF:IFD0:XPAuthor", "Exif.Image.XPAuthor", false},
+    {0x013B, "XMP:XMP-dc:Creator", "Xmp.dc.creator", true},
+    {0x013B, "IPTC:By-line", "Iptc.Application2.Byline", false},
+    {0x010F, "XMP:XMP-tiff:Make", "Xmp.tiff.Make", false},
+    {0x0110, "XMP:XMP-tiff:Model", "Xmp.tiff.Model", false},
+    {0x0131, "XMP:XMP-tiff:Software", "Xmp.tiff.Software", false},
+    {0x0131, "XMP:XMP-xmp:CreatorTool", "Xmp.xmp.CreatorTool", false},
+};
+
+struct saved_copy;
+// What setting (text) or removing (nothing) descriptive text `id` changes in its other places.
+// exiftool's reading is compared exactly; exiv2's, whose text forms differ by place, only for
+// presence.
+void expect_other_places(saved_copy& copy, std::uint32_t id,
+                         const std::optional<std::string>& text);
+
 // One saved copy of a sample and what its save was meant to change.
 struct saved_copy {
     // Expects nothing changed yet; file-system tags and derived offsets left out.
@@ -77,6 +108,8 @@ struct saved_copy {
     // offset from the TIFF header must stay as they were, which keeps it decodable exactly as
     // before. The other scenarios compare every maker-note tag.
     bool camera_renamed = false;
+    // The XMP and Photoshop segments of a JPEG may change with a descriptive text.
+    bool side_blocks_may_change = false;
 };
 
 // What an untouched copy of a sample holds, read once.

@@ -48,8 +48,18 @@ std::vector<std::string> compare_tags(const tag_values& before, const tag_values
             differences.push_back(key + ": still there after removing it, " + shown(found->second));
         }
     }
+    for (const auto& [key, value] : expected.set_where_present) {
+        const auto found = after.find(key);
+        if (before.contains(key) && found == after.end()) {
+            differences.push_back(key + ": missing after the save, expected " + shown(value));
+        } else if (before.contains(key) && found->second != value) {
+            differences.push_back(key + ": " + shown(found->second) + " after the save, expected " +
+                                  shown(value));
+        }
+    }
     for (const auto& [key, value] : before) {
-        if (is_ignored(key) || expected.set.contains(key) || expected.removed.contains(key)) {
+        if (is_ignored(key) || expected.set.contains(key) || expected.removed.contains(key) ||
+            expected.set_where_present.contains(key)) {
             continue;
         }
         const auto found = after.find(key);

@@ -18,6 +18,9 @@ struct expected_changes {
     std::map<std::string, std::string> set;
     // Keys that must be gone after the save.
     std::set<std::string> removed;
+    // Keys that must read these values after the save where they were there before, and must
+    // not appear where they were not.
+    std::map<std::string, std::string> set_where_present;
     // Keys that may be there after the save though they were not before (with any value).
     std::set<std::string> may_appear;
     // Keys left out of the comparison, asked without their "#2" occurrence suffix.
