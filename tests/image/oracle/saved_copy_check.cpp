@@ -109,7 +109,9 @@ void expect_other_places(saved_copy& copy, std::uint32_t id,
             copy.exiftool.removed.insert(place.exiftool_key);
             copy.exiv2.removed.insert(place.exiv2_key);
         } else if (text->empty() && std::string_view(place.exiftool_key) == "XMP:XMP-dc:Creator") {
-            // exiftool lists no empty item of an array: an empty author reads as no creator.
+            // exiftool lists no empty item of a new array: there, an empty author reads as no
+            // creator.
+            copy.exiftool.set_where_present[place.exiftool_key] = *text;
             copy.exiftool.may_appear.insert(place.exiftool_key);
             exiv2_changing.insert(place.exiv2_key);
         } else if (place.written_where_absent) {
