@@ -3,8 +3,8 @@
 // whose other places of the author (XP tag, XMP, IPTC) hold the text it set.
 #include "image/engine/codecs.h"
 #include "image/engine/descriptive/text_sources.h"
-#include "image/engine/formats.h"
 #include "image/engine/format_facts.h"
+#include "image/engine/formats.h"
 #include "image/engine/image.h"
 #include "image/gdiplus_exception.h"
 #include "image/property_readers.h"

@@ -27,11 +27,23 @@ struct text_row {
 };
 
 constexpr std::array<text_row, 6> text_rows{{
-    {id_image_title, tag_xp_title, true, {xmp::property::dc_title, std::nullopt}, true,
+    {id_image_title,
+     tag_xp_title,
+     true,
+     {xmp::property::dc_title, std::nullopt},
+     true,
      iptc::text_field::object_name},
-    {id_image_description, 0, false, {xmp::property::dc_description, std::nullopt}, true,
+    {id_image_description,
+     0,
+     false,
+     {xmp::property::dc_description, std::nullopt},
+     true,
      iptc::text_field::caption},
-    {id_artist, tag_xp_author, false, {xmp::property::dc_creator, std::nullopt}, true,
+    {id_artist,
+     tag_xp_author,
+     false,
+     {xmp::property::dc_creator, std::nullopt},
+     true,
      iptc::text_field::by_line},
     {id_make, 0, false, {xmp::property::tiff_make, std::nullopt}, false, std::nullopt},
     {id_model, 0, false, {xmp::property::tiff_model, std::nullopt}, false, std::nullopt},
@@ -55,8 +67,8 @@ std::optional<std::string> text_of(const property& item) {
 std::optional<std::string> from_utf16le(std::span<const std::byte> bytes) {
     std::string out;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t unit = std::to_integer<char32_t>(bytes[i]) |
-                        (std::to_integer<char32_t>(bytes[i + 1]) << 8);
+        char32_t unit =
+            std::to_integer<char32_t>(bytes[i]) | (std::to_integer<char32_t>(bytes[i + 1]) << 8);
         if (unit == 0) {
             break;
         }

@@ -12,7 +12,8 @@ namespace kestrov::imaging {
 
 namespace {
 
-constexpr char damaged_iptc[] = "Údaje IPTC jsou poškozené, popisné texty v nich zůstanou beze změny";
+constexpr char damaged_iptc[] =
+    "Údaje IPTC jsou poškozené, popisné texty v nich zůstanou beze změny";
 
 } // namespace
 
@@ -48,9 +49,9 @@ text_sources::text_sources(const decoded_metadata& metadata, text_places places)
     }
     if (resources_) {
         const auto list = iptc::read_resources(*resources_);
-        const auto found = std::find_if(
-            list.resources.begin(), list.resources.end(),
-            [](const iptc::resource& r) { return r.id == iptc::iptc_resource_id; });
+        const auto found =
+            std::find_if(list.resources.begin(), list.resources.end(),
+                         [](const iptc::resource& r) { return r.id == iptc::iptc_resource_id; });
         if (!list.well_formed) {
             iptc_problem_ = damaged_iptc;
         } else if (found != list.resources.end()) {
@@ -82,7 +83,8 @@ property text_sources::item_with(const property& old, std::vector<std::byte> raw
     if (unit > 1) {
         raw.resize((raw.size() + unit - 1) / unit * unit, std::byte{0});
     }
-    return property{old.id, old.type, swap_value_order(std::move(raw), old.type, metadata_.tiff_order)};
+    return property{old.id, old.type,
+                    swap_value_order(std::move(raw), old.type, metadata_.tiff_order)};
 }
 
 std::optional<std::string> text_sources::xmp_text(xmp::property which) const {

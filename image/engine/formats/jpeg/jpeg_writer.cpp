@@ -131,9 +131,9 @@ status write_jpeg(byte_source& source, const decoded_metadata& metadata, byte_si
                                  marker_app1, xmp_header, edits);
     }
     if (result == status::ok) {
-        result = side_block_edit(*layout, metadata.block_changes.image_resources,
-                                 layout->image_resources_segment, marker_app13, photoshop_header,
-                                 edits);
+        result =
+            side_block_edit(*layout, metadata.block_changes.image_resources,
+                            layout->image_resources_segment, marker_app13, photoshop_header, edits);
     }
     if (result != status::ok) {
         return result;
@@ -146,7 +146,8 @@ status write_jpeg(byte_source& source, const decoded_metadata& metadata, byte_si
                      [](const segment_edit& a, const segment_edit& b) { return a.from < b.from; });
     std::uint64_t copied_to = 0;
     for (const auto& edit : edits) {
-        if (!copy_range(source, copied_to, edit.from - copied_to, sink) || !sink.write(edit.bytes)) {
+        if (!copy_range(source, copied_to, edit.from - copied_to, sink) ||
+            !sink.write(edit.bytes)) {
             return write_failed();
         }
         copied_to = edit.to;

@@ -194,8 +194,7 @@ status write_png(byte_source& source, const decoded_metadata& metadata, byte_sin
         if (exif_changed && !layout->exif_chunk && !sink.write(chunk("eXIf", exif_block))) {
             return false;
         }
-        if (xmp.changed && xmp.bytes && !layout->xmp_chunk &&
-            !sink.write(xmp_chunk(*xmp.bytes))) {
+        if (xmp.changed && xmp.bytes && !layout->xmp_chunk && !sink.write(xmp_chunk(*xmp.bytes))) {
             return false;
         }
         for (const auto& item : new_texts) {
