@@ -179,7 +179,7 @@ TEST_F(BatchDialog, WritesTheFilledFieldIntoTheListedOrSelectedFilesAndKeepsEver
     fs::create_directory(folder / "album.jpg");
 
     std::wstring caption;
-    std::vector<char> untouched;
+    std::vector<std::byte> untouched;
     ASSERT_TRUE(run([&](HWND dialog) {
         caption = window_text_of(dialog);
         drop(dialog, {files[0], folder / "album.jpg", files[1], folder / L"poznámky.txt", nikon,
