@@ -62,13 +62,10 @@ text_sources::text_sources(const decoded_metadata& metadata, text_places places)
         iim_texts_ = iptc::read_iim(iim_places_.front().datasets);
         if (!iim_texts_->well_formed) {
             iptc_problem_ = damaged_iptc;
-        } else {
-            // A text in another character set than UTF-8 would be refused; say so now.
-            const iptc::iim_edit probe{iptc::text_field::object_name, "\xC5\x99"};
-            const auto result = iptc::edit_iim(iim_places_.front().datasets, {&probe, 1});
-            if (!result.ok) {
-                iptc_problem_ = result.problem;
-            }
+        } else if (!iptc::takes_utf8_texts(iim_places_.front().datasets)) {
+            // A text in another character set than UTF-8 may be refused; say so now.
+            iptc_problem_ = "Údaje IPTC mají jinou nebo neuvedenou znakovou sadu, popisné texty "
+                            "s jinými než anglickými písmeny v nich mohou zůstat beze změny";
         }
     }
 }

@@ -193,6 +193,21 @@ iim_texts read_iim(std::span<const std::byte> data) {
     return result;
 }
 
+bool takes_utf8_texts(std::span<const std::byte> data) {
+    const auto list = read_datasets(data);
+    if (!list.well_formed) {
+        return false;
+    }
+    const auto character_set =
+        std::find_if(list.datasets.begin(), list.datasets.end(), is_character_set);
+    if (character_set != list.datasets.end()) {
+        return declares_utf8(*character_set);
+    }
+    return std::all_of(list.datasets.begin(), list.datasets.end(), [](const dataset& d) {
+        return d.record != application_record || is_binary(d) || is_ascii(d.data);
+    });
+}
+
 iim_edit_result edit_iim(std::span<const std::byte> data, std::span<const iim_edit> edits) {
     const auto list = read_datasets(data);
     if (!list.well_formed) {

@@ -52,6 +52,10 @@ struct iim_edit_result {
     std::string problem;
 };
 
+// Whether any new text can join the datasets: they declare UTF-8, or declare nothing and hold
+// only ASCII texts. Otherwise an edit that keeps a text in another set is refused.
+bool takes_utf8_texts(std::span<const std::byte> data);
+
 // Applies the edits to the fields that have datasets; a field without one stays absent (the
 // caller decides where else to put it). Setting a field replaces its first dataset in place and
 // removes the others; removing drops them all; for one field edited twice, the later edit counts.
