@@ -137,7 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::uint32_t item_size = 0;
     if (removed && saved->property_item_size(*removed, item_size) == imaging::status::ok) {
-        std::fprintf(stderr, "a removed item came back in the saved file\n");
+        std::fprintf(stderr, "the removed item 0x%04X came back in the saved file\n",
+                     static_cast<unsigned>(*removed));
         std::abort();
     }
     const item_map found = items_of(*saved);

@@ -90,7 +90,11 @@ std::optional<std::string> text_sources::xmp_text(xmp::property which) const {
 }
 
 std::optional<std::string> text_sources::iptc_text(iptc::text_field field) const {
-    return iim_texts_ ? iim_texts_->texts[static_cast<std::size_t>(field)] : std::nullopt;
+    // Damaged datasets are shown nowhere: a save leaves them as they are, so a text read from
+    // them could be neither changed nor removed.
+    return iim_texts_ && iim_texts_->well_formed
+               ? iim_texts_->texts[static_cast<std::size_t>(field)]
+               : std::nullopt;
 }
 
 void text_sources::add_reading_warnings(std::vector<std::string>& warnings) const {
